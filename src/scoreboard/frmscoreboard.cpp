@@ -1,0 +1,3 @@
+#include "scoreboard/frmscoreboard.h"
+
+frmScoreBoard::frmScoreBoard(QWidget* parent) : QWidget(parent) { setObjectName("frmScoreBoard"); }
