@@ -1,0 +1,141 @@
+#include "platform/keycodes.h"
+
+#include <QKeyEvent>
+#include <algorithm>
+#include <array>
+
+namespace keycodes {
+
+namespace {
+
+struct Mapping {
+    int qtKey;
+    int code;
+};
+
+// Keys whose code does not depend on the keypad. Shifted symbols appear under the
+// key that types them on a US layout, which is how Windows reports them.
+constexpr std::array MainKeys{
+    Mapping{Qt::Key_Backspace, 8},
+    Mapping{Qt::Key_Tab, 9},
+    Mapping{Qt::Key_Backtab, 9},
+    // Keypad 5 with NumLock off.
+    Mapping{Qt::Key_Clear, 12},
+    Mapping{Qt::Key_Return, 13},
+    Mapping{Qt::Key_Enter, 13},
+    Mapping{Qt::Key_Shift, 16},
+    Mapping{Qt::Key_Control, 17},
+    Mapping{Qt::Key_Alt, 18},
+    // Windows reports AltGr as Ctrl and Alt; Alt is the one a binding can tell apart.
+    Mapping{Qt::Key_AltGr, 18},
+    Mapping{Qt::Key_Pause, 19},
+    Mapping{Qt::Key_CapsLock, 20},
+    Mapping{Qt::Key_Escape, 27},
+    Mapping{Qt::Key_Space, 32},
+    Mapping{Qt::Key_PageUp, 33},
+    Mapping{Qt::Key_PageDown, 34},
+    Mapping{Qt::Key_End, 35},
+    Mapping{Qt::Key_Home, 36},
+    Mapping{Qt::Key_Left, 37},
+    Mapping{Qt::Key_Up, 38},
+    Mapping{Qt::Key_Right, 39},
+    Mapping{Qt::Key_Down, 40},
+    Mapping{Qt::Key_Print, 44},
+    // Alt+Print on X11.
+    Mapping{Qt::Key_SysReq, 44},
+    Mapping{Qt::Key_Insert, 45},
+    Mapping{Qt::Key_Delete, 46},
+    Mapping{Qt::Key_ParenRight, 48},
+    Mapping{Qt::Key_Exclam, 49},
+    Mapping{Qt::Key_At, 50},
+    Mapping{Qt::Key_NumberSign, 51},
+    Mapping{Qt::Key_Dollar, 52},
+    Mapping{Qt::Key_Percent, 53},
+    Mapping{Qt::Key_AsciiCircum, 54},
+    Mapping{Qt::Key_Ampersand, 55},
+    Mapping{Qt::Key_Asterisk, 56},
+    Mapping{Qt::Key_ParenLeft, 57},
+    Mapping{Qt::Key_Meta, 91},
+    Mapping{Qt::Key_Super_L, 91},
+    Mapping{Qt::Key_Super_R, 91},
+    Mapping{Qt::Key_Menu, 93},
+    Mapping{Qt::Key_NumLock, 144},
+    Mapping{Qt::Key_ScrollLock, 145},
+    Mapping{Qt::Key_Semicolon, 186},
+    Mapping{Qt::Key_Colon, 186},
+    Mapping{Qt::Key_Equal, 187},
+    Mapping{Qt::Key_Plus, 187},
+    Mapping{Qt::Key_Comma, 188},
+    Mapping{Qt::Key_Less, 188},
+    Mapping{Qt::Key_Minus, 189},
+    Mapping{Qt::Key_Underscore, 189},
+    Mapping{Qt::Key_Period, 190},
+    Mapping{Qt::Key_Greater, 190},
+    Mapping{Qt::Key_Slash, 191},
+    Mapping{Qt::Key_Question, 191},
+    Mapping{Qt::Key_QuoteLeft, 192},
+    Mapping{Qt::Key_AsciiTilde, 192},
+    Mapping{Qt::Key_BracketLeft, 219},
+    Mapping{Qt::Key_BraceLeft, 219},
+    Mapping{Qt::Key_Backslash, 220},
+    Mapping{Qt::Key_Bar, 220},
+    Mapping{Qt::Key_BracketRight, 221},
+    Mapping{Qt::Key_BraceRight, 221},
+    Mapping{Qt::Key_Apostrophe, 222},
+    Mapping{Qt::Key_QuoteDbl, 222},
+};
+
+// Keypad keys that have codes of their own. With NumLock off the keypad sends the
+// navigation keys, which keep their ordinary codes and so are not listed here.
+constexpr std::array KeypadKeys{
+    Mapping{Qt::Key_Asterisk, 106},
+    Mapping{Qt::Key_Plus, 107},
+    Mapping{Qt::Key_Minus, 109},
+    Mapping{Qt::Key_Period, 110},
+    // The decimal key of layouts that write a decimal comma.
+    Mapping{Qt::Key_Comma, 110},
+    Mapping{Qt::Key_Slash, 111},
+};
+
+constexpr int KeypadDigit0 = 96;
+constexpr int F1 = 112;
+constexpr int FunctionKeyCount = 24;
+
+template <std::size_t N> int lookUp(const std::array<Mapping, N>& table, int key) {
+    const auto it =
+        std::find_if(table.begin(), table.end(), [key](const Mapping& m) { return m.qtKey == key; });
+    return it == table.end() ? -1 : it->code;
+}
+
+} // namespace
+
+int fromQtKey(int key, bool keypad) {
+    // Qt's codes for letters and digits are their ASCII values, as are Windows'.
+    const bool digit = key >= Qt::Key_0 && key <= Qt::Key_9;
+    if (keypad) {
+        if (digit) {
+            return KeypadDigit0 + (key - Qt::Key_0);
+        }
+        if (const int code = lookUp(KeypadKeys, key); code != -1) {
+            return code;
+        }
+    }
+    if (digit || (key >= Qt::Key_A && key <= Qt::Key_Z)) {
+        return key;
+    }
+    if (key >= Qt::Key_F1 && key < Qt::Key_F1 + FunctionKeyCount) {
+        return F1 + (key - Qt::Key_F1);
+    }
+    return lookUp(MainKeys, key);
+}
+
+int fromKeyEvent(const QKeyEvent& e) {
+#ifdef Q_OS_WIN
+    if (const quint32 native = e.nativeVirtualKey(); native != 0) {
+        return static_cast<int>(native);
+    }
+#endif
+    return fromQtKey(e.key(), e.modifiers().testFlag(Qt::KeypadModifier));
+}
+
+} // namespace keycodes

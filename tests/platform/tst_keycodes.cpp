@@ -1,0 +1,185 @@
+#include "platform/keycodes.h"
+
+#include <QKeyEvent>
+#include <QTest>
+
+class TestKeyCodes : public QObject {
+    Q_OBJECT
+
+private slots:
+    void fromKeyEvent_data();
+    void fromKeyEvent();
+};
+
+namespace {
+
+constexpr Qt::KeyboardModifiers None = Qt::NoModifier;
+constexpr Qt::KeyboardModifiers Shift = Qt::ShiftModifier;
+constexpr Qt::KeyboardModifiers Keypad = Qt::KeypadModifier;
+
+void row(const char* name, int key, Qt::KeyboardModifiers modifiers, const QString& text, int expected) {
+    QTest::newRow(name) << key << modifiers << text << expected;
+}
+
+} // namespace
+
+void TestKeyCodes::fromKeyEvent_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("expected");
+
+    // GIVEN a letter typed plain, with Shift, or with CapsLock (text only changes)
+    row("a", Qt::Key_A, None, "a", 65);
+    row("Shift+A", Qt::Key_A, Shift, "A", 65);
+    row("CapsLock a", Qt::Key_A, None, "A", 65);
+    row("m", Qt::Key_M, None, "m", 77);
+    row("Shift+Z", Qt::Key_Z, Shift, "Z", 90);
+    row("Ctrl+S", Qt::Key_S, Qt::ControlModifier, "\x13", 83);
+    row("Alt+B", Qt::Key_B, Qt::AltModifier, "", 66);
+
+    // Main-block digits and their US-layout shifted symbols
+    const char* const digitNames[] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
+    for (int d = 0; d <= 9; ++d) {
+        row(digitNames[d], Qt::Key_0 + d, None, digitNames[d], 48 + d);
+    }
+    row("Shift+0 )", Qt::Key_ParenRight, Shift, ")", 48);
+    row("Shift+1 !", Qt::Key_Exclam, Shift, "!", 49);
+    row("Shift+2 @", Qt::Key_At, Shift, "@", 50);
+    row("Shift+3 #", Qt::Key_NumberSign, Shift, "#", 51);
+    row("Shift+4 $", Qt::Key_Dollar, Shift, "$", 52);
+    row("Shift+5 %", Qt::Key_Percent, Shift, "%", 53);
+    row("Shift+6 ^", Qt::Key_AsciiCircum, Shift, "^", 54);
+    row("Shift+7 &", Qt::Key_Ampersand, Shift, "&", 55);
+    row("Shift+8 *", Qt::Key_Asterisk, Shift, "*", 56);
+    row("Shift+9 (", Qt::Key_ParenLeft, Shift, "(", 57);
+
+    // Punctuation keys and their shifted symbols
+    row(";", Qt::Key_Semicolon, None, ";", 186);
+    row("Shift+; :", Qt::Key_Colon, Shift, ":", 186);
+    row("=", Qt::Key_Equal, None, "=", 187);
+    row("Shift+= +", Qt::Key_Plus, Shift, "+", 187);
+    row(",", Qt::Key_Comma, None, ",", 188);
+    row("Shift+, <", Qt::Key_Less, Shift, "<", 188);
+    row("-", Qt::Key_Minus, None, "-", 189);
+    row("Shift+- _", Qt::Key_Underscore, Shift, "_", 189);
+    row(".", Qt::Key_Period, None, ".", 190);
+    row("Shift+. >", Qt::Key_Greater, Shift, ">", 190);
+    row("/", Qt::Key_Slash, None, "/", 191);
+    row("Shift+/ ?", Qt::Key_Question, Shift, "?", 191);
+    row("`", Qt::Key_QuoteLeft, None, "`", 192);
+    row("Shift+` ~", Qt::Key_AsciiTilde, Shift, "~", 192);
+    row("[", Qt::Key_BracketLeft, None, "[", 219);
+    row("Shift+[ {", Qt::Key_BraceLeft, Shift, "{", 219);
+    row("\\", Qt::Key_Backslash, None, "\\", 220);
+    row("Shift+\\ |", Qt::Key_Bar, Shift, "|", 220);
+    row("]", Qt::Key_BracketRight, None, "]", 221);
+    row("Shift+] }", Qt::Key_BraceRight, Shift, "}", 221);
+    row("'", Qt::Key_Apostrophe, None, "'", 222);
+    row("Shift+' \"", Qt::Key_QuoteDbl, Shift, "\"", 222);
+
+    // Keypad with NumLock on: digits and the decimal point have codes of their own
+    const char* const keypadDigitNames[] = {
+        "keypad 0 NumLock on", "keypad 1 NumLock on", "keypad 2 NumLock on", "keypad 3 NumLock on",
+        "keypad 4 NumLock on", "keypad 5 NumLock on", "keypad 6 NumLock on", "keypad 7 NumLock on",
+        "keypad 8 NumLock on", "keypad 9 NumLock on"};
+    for (int d = 0; d <= 9; ++d) {
+        row(keypadDigitNames[d], Qt::Key_0 + d, Keypad, QString::number(d), 96 + d);
+    }
+    row("keypad . NumLock on", Qt::Key_Period, Keypad, ".", 110);
+    row("keypad decimal comma NumLock on", Qt::Key_Comma, Keypad, ",", 110);
+
+    // Keypad with NumLock off: the navigation keys, marked as keypad
+    row("keypad 0 NumLock off Insert", Qt::Key_Insert, Keypad, "", 45);
+    row("keypad 1 NumLock off End", Qt::Key_End, Keypad, "", 35);
+    row("keypad 2 NumLock off Down", Qt::Key_Down, Keypad, "", 40);
+    row("keypad 3 NumLock off Page Down", Qt::Key_PageDown, Keypad, "", 34);
+    row("keypad 4 NumLock off Left", Qt::Key_Left, Keypad, "", 37);
+    row("keypad 5 NumLock off Clear", Qt::Key_Clear, Keypad, "", 12);
+    row("keypad 6 NumLock off Right", Qt::Key_Right, Keypad, "", 39);
+    row("keypad 7 NumLock off Home", Qt::Key_Home, Keypad, "", 36);
+    row("keypad 8 NumLock off Up", Qt::Key_Up, Keypad, "", 38);
+    row("keypad 9 NumLock off Page Up", Qt::Key_PageUp, Keypad, "", 33);
+    row("keypad . NumLock off Delete", Qt::Key_Delete, Keypad, "", 46);
+    // Shift+keypad digit with NumLock on gives the same navigation keys
+    row("Shift+keypad 7 Home", Qt::Key_Home, Keypad | Shift, "", 36);
+
+    // Keypad operators and Enter do not depend on NumLock
+    row("keypad *", Qt::Key_Asterisk, Keypad, "*", 106);
+    row("keypad +", Qt::Key_Plus, Keypad, "+", 107);
+    row("keypad -", Qt::Key_Minus, Keypad, "-", 109);
+    row("keypad /", Qt::Key_Slash, Keypad, "/", 111);
+    row("keypad Enter", Qt::Key_Enter, Keypad, "\r", 13);
+    row("keypad Enter without keypad flag", Qt::Key_Enter, None, "\r", 13);
+    row("Shift+keypad +", Qt::Key_Plus, Keypad | Shift, "+", 107);
+    // A keypad key without a code of its own (macOS keypad =) keeps the ordinary one
+    row("keypad =", Qt::Key_Equal, Keypad, "=", 187);
+
+    // Function keys: F1 to F24
+    for (int n = 1; n <= 24; ++n) {
+        const QByteArray name = "F" + QByteArray::number(n);
+        row(name.constData(), Qt::Key_F1 + n - 1, None, "", 111 + n);
+    }
+    row("Shift+F5", Qt::Key_F5, Shift, "", 116);
+
+    // Editing, navigation, modifier and lock keys
+    row("Backspace", Qt::Key_Backspace, None, "\b", 8);
+    row("Tab", Qt::Key_Tab, None, "\t", 9);
+    row("Shift+Tab Backtab", Qt::Key_Backtab, Shift, "", 9);
+    row("Return", Qt::Key_Return, None, "\r", 13);
+    row("Shift", Qt::Key_Shift, Shift, "", 16);
+    row("Ctrl", Qt::Key_Control, Qt::ControlModifier, "", 17);
+    row("Alt", Qt::Key_Alt, Qt::AltModifier, "", 18);
+    row("AltGr", Qt::Key_AltGr, None, "", 18);
+    row("Pause", Qt::Key_Pause, None, "", 19);
+    row("CapsLock", Qt::Key_CapsLock, None, "", 20);
+    row("Esc", Qt::Key_Escape, None, "\x1b", 27);
+    row("Space", Qt::Key_Space, None, " ", 32);
+    row("Shift+Space", Qt::Key_Space, Shift, " ", 32);
+    row("Page Up", Qt::Key_PageUp, None, "", 33);
+    row("Page Down", Qt::Key_PageDown, None, "", 34);
+    row("End", Qt::Key_End, None, "", 35);
+    row("Home", Qt::Key_Home, None, "", 36);
+    row("Left", Qt::Key_Left, None, "", 37);
+    row("Up", Qt::Key_Up, None, "", 38);
+    row("Right", Qt::Key_Right, None, "", 39);
+    row("Down", Qt::Key_Down, None, "", 40);
+    row("Print", Qt::Key_Print, None, "", 44);
+    row("Alt+Print SysReq", Qt::Key_SysReq, Qt::AltModifier, "", 44);
+    row("Insert", Qt::Key_Insert, None, "", 45);
+    row("Delete", Qt::Key_Delete, None, "\x7f", 46);
+    row("Meta", Qt::Key_Meta, Qt::MetaModifier, "", 91);
+    row("Super left", Qt::Key_Super_L, None, "", 91);
+    row("Super right", Qt::Key_Super_R, None, "", 91);
+    row("Menu", Qt::Key_Menu, None, "", 93);
+    row("NumLock", Qt::Key_NumLock, None, "", 144);
+    row("NumLock keypad flag", Qt::Key_NumLock, Keypad, "", 144);
+    row("ScrollLock", Qt::Key_ScrollLock, None, "", 145);
+
+    // Keys without a code
+    row("unknown", Qt::Key_unknown, None, "", -1);
+    row("no key", 0, None, "", -1);
+    row("F25", Qt::Key_F25, None, "", -1);
+    row("A umlaut", Qt::Key_Adiaeresis, None, QStringLiteral("\u00e4"), -1);
+    row("currency sign", Qt::Key_currency, None, QStringLiteral("\u00a4"), -1);
+    row("dead acute", Qt::Key_Dead_Acute, None, "", -1);
+    row("volume up", Qt::Key_VolumeUp, None, "", -1);
+    row("keypad unknown", Qt::Key_unknown, Keypad, "", -1);
+}
+
+void TestKeyCodes::fromKeyEvent() {
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(QString, text);
+    QFETCH(int, expected);
+
+    // WHEN the platform delivers a key press carrying no native virtual-key code
+    const QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
+
+    // THEN the code is that of the physical key
+    QCOMPARE(keycodes::fromKeyEvent(event), expected);
+    QCOMPARE(keycodes::fromQtKey(key, modifiers.testFlag(Qt::KeypadModifier)), expected);
+}
+
+QTEST_MAIN(TestKeyCodes)
+#include "tst_keycodes.moc"
