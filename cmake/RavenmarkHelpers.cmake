@@ -16,10 +16,14 @@ function(ravenmark_add_test source)
     target_link_libraries(${name} PRIVATE ravenmark_core Qt6::Test)
     ravenmark_target_defaults(${name})
     add_test(NAME ${name} COMMAND ${name})
+    # Tests that share the X server (focus, the active window) or the null sink run one at a time;
+    # unit tests run in parallel with everything.
     if(name MATCHES "_x11$")
-        set_tests_properties(${name} PROPERTIES LABELS x11 ENVIRONMENT "QT_QPA_PLATFORM=xcb")
+        set_tests_properties(${name} PROPERTIES LABELS x11 RESOURCE_LOCK x11_display
+                             ENVIRONMENT "QT_QPA_PLATFORM=xcb;QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1")
     elseif(name MATCHES "_sound$")
-        set_tests_properties(${name} PROPERTIES LABELS sound ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+        set_tests_properties(${name} PROPERTIES LABELS sound RESOURCE_LOCK sound_sink
+                             ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
     else()
         set_tests_properties(${name} PROPERTIES LABELS unit ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
     endif()

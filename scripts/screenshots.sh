@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Takes the screenshots in docs/screenshots/ on a virtual X server, with default settings:
+#   splash.png   the program started normally (the splash window)
+#   board.png    the program started with "bypass" (the scoreboard)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [[ "${1:-}" != --services-running ]]; then
+    scripts/setup.sh screenshots
+    scripts/build.sh build
+    exec scripts/with-services.sh "$0" --services-running
+fi
+
+export QT_QPA_PLATFORM=xcb
+program=build/src/ravenmark
+out=docs/screenshots
+mkdir -p "$out"
+work=$(mktemp -d "${TMPDIR:-/tmp}/ravenmark-shots.XXXXXX")
+program_pid=
+cleanup() {
+    if [[ -n "$program_pid" ]]; then
+        kill "$program_pid" 2>/dev/null || true
+        wait "$program_pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The id of the program's largest viewable top-level window, or nothing.
+program_window() {
+    local id best= best_area=0 info width height
+    for id in $(xwininfo -root -children 2>/dev/null | awk '/\("ravenmark" /{print $1}'); do
+        info=$(xwininfo -id "$id" 2>/dev/null) || continue
+        grep -q 'Map State: IsViewable' <<<"$info" || continue
+        width=$(awk '/^ *Width:/{print $2}' <<<"$info")
+        height=$(awk '/^ *Height:/{print $2}' <<<"$info")
+        if ((width * height > best_area)); then
+            best=$id
+            best_area=$((width * height))
+        fi
+    done
+    echo "$best"
+}
+
+# WIDTHxHEIGHT+X+Y of a window on the screen.
+window_geometry() {
+    xwininfo -id "$1" | awk '
+        /Absolute upper-left X:/ {x = $4}
+        /Absolute upper-left Y:/ {y = $4}
+        /^ *Width:/ {w = $2}
+        /^ *Height:/ {h = $2}
+        END {printf "%dx%d+%d+%d\n", w, h, x, y}'
+}
+
+# shoot NAME [PROGRAM_ARG...]: starts the program, waits for its window and for the picture to settle,
+# writes $out/NAME.png and stops the program.
+shoot() {
+    local name=$1 window= geometry tries
+    shift
+    "$program" "$@" >"$work/$name.log" 2>&1 &
+    program_pid=$!
+
+    for ((tries = 0; tries < 200; tries++)); do
+        window=$(program_window)
+        [[ -n "$window" ]] && break
+        kill -0 "$program_pid" 2>/dev/null || break
+        sleep 0.05
+    done
+    if [[ -z "$window" ]]; then
+        echo "screenshots.sh: no window of $program $* appeared" >&2
+        cat "$work/$name.log" >&2
+        exit 1
+    fi
+
+    # The window is mapped; take pictures until two in a row are the same (painting is done).
+    geometry=$(window_geometry "$window")
+    import -window root -crop "$geometry" +repage "$work/last.ppm"
+    for ((tries = 0; tries < 50; tries++)); do
+        sleep 0.1
+        import -window root -crop "$geometry" +repage "$work/this.ppm"
+        cmp -s "$work/last.ppm" "$work/this.ppm" && break
+        mv "$work/this.ppm" "$work/last.ppm"
+    done
+    convert "$work/last.ppm" -strip "$out/$name.png"
+    echo "wrote $out/$name.png ($geometry)"
+
+    kill "$program_pid" 2>/dev/null || true
+    wait "$program_pid" 2>/dev/null || true
+    program_pid=
+}
+
+shoot splash
+shoot board bypass

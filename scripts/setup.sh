@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Ravenmark needs, and only those that are missing.
+#
+#   scripts/setup.sh              build, test and run
+#   scripts/setup.sh bench        ... and the benchmarks
+#   scripts/setup.sh format       ... and clang-format
+#   scripts/setup.sh screenshots  ... and the screenshot tools
+#   scripts/setup.sh all          everything above
+#
+# When nothing is missing it only asks dpkg and returns. As root it runs apt-get; otherwise it prints the
+# apt-get command to run and exits with status 1.
+set -euo pipefail
+
+# Packages pulled in by the ones below are not repeated: qt6-base-dev brings libgl-dev, the xcb and offscreen
+# platform plugins (in libqt6gui6) and Qt Test; qt6-multimedia-dev brings libqt6multimedia6, whose audio
+# output talks to PulseAudio itself through libpulse0 (no separate plugin package). Xvfb runs without an
+# authority file, so xauth is not needed; dbus-daemon is the bus that at-spi-bus-launcher starts.
+core=(
+    # compiler and build
+    build-essential cmake ninja-build
+    qt6-base-dev qt6-multimedia-dev
+    # NumLock control talks to the X server directly
+    libx11-dev libxtst-dev
+    # the fonts the board is drawn with
+    fonts-liberation
+    # services for the tests: X server, session and accessibility buses, sound server with a null sink
+    xvfb dbus-daemon at-spi2-core python3 python3-pyatspi pulseaudio pulseaudio-utils
+)
+bench=(libbenchmark-dev)
+# .clang-format uses options that the default clang-format (14) of Debian 12 does not know.
+format=(clang-format-16)
+screenshots=(x11-utils imagemagick)
+
+wanted=("${core[@]}")
+for group in "$@"; do
+    case "$group" in
+    bench) wanted+=("${bench[@]}") ;;
+    format) wanted+=("${format[@]}") ;;
+    screenshots) wanted+=("${screenshots[@]}") ;;
+    all) wanted+=("${bench[@]}" "${format[@]}" "${screenshots[@]}") ;;
+    *)
+        echo "setup.sh: unknown group '$group' (bench, format, screenshots, all)" >&2
+        exit 2
+        ;;
+    esac
+done
+
+missing=()
+for package in "${wanted[@]}"; do
+    status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
+    if [[ "$status" != installed ]]; then
+        missing+=("$package")
+    fi
+done
+
+if ((${#missing[@]} == 0)); then
+    exit 0
+fi
+
+install=(apt-get install -y --no-install-recommends "${missing[@]}")
+if ((EUID != 0)); then
+    echo "Ravenmark needs these Debian packages: ${missing[*]}" >&2
+    echo "Install them as root with:" >&2
+    echo "  sudo apt-get update && sudo ${install[*]}" >&2
+    exit 1
+fi
+
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+# Wait for another apt or dpkg run to finish instead of failing at once.
+lock_wait=(-o DPkg::Lock::Timeout=600)
+apt-get "${lock_wait[@]}" update
+"${install[0]}" "${lock_wait[@]}" "${install[@]:1}"

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Builds Ravenmark and runs every test, twice:
+#   build/       the normal build (RelWithDebInfo when new)
+#   build-asan/  Debug with AddressSanitizer and UndefinedBehaviorSanitizer
+# The tests run under scripts/with-services.sh: an X server for the *_x11 tests, the session and
+# accessibility buses, and a PulseAudio null sink for the *_sound tests; the others run offscreen.
+#
+#   scripts/test.sh [--no-asan] [CTEST_OPTION...]     e.g. scripts/test.sh --no-asan -R tst_keycodes
+#
+# Exits with 0 when every ctest run passed, otherwise with the status of the last one that failed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [[ "${1:-}" != --services-running ]]; then
+    scripts/setup.sh
+    exec scripts/with-services.sh "$0" --services-running "$@"
+fi
+shift
+
+asan=1
+if [[ "${1:-}" == --no-asan ]]; then
+    asan=0
+    shift
+fi
+
+jobs=${JOBS:-$(nproc)}
+export JOBS=$jobs
+status=0
+
+# run_tests DIR [CTEST_OPTION...]
+run_tests() {
+    local dir=$1
+    shift
+    echo "== Testing $dir"
+    ctest --test-dir "$dir" --output-on-failure --parallel "$jobs" --timeout 600 "$@" || status=$?
+}
+
+echo "== Building build/"
+scripts/build.sh build -DRAVENMARK_BUILD_TESTS=ON
+run_tests build "$@"
+
+if ((asan)); then
+    echo "== Building build-asan/"
+    scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DRAVENMARK_SANITIZE=ON -DRAVENMARK_BUILD_TESTS=ON
+    # Any report fails the test: UBSan stops at the first finding, ASan always does.
+    export ASAN_OPTIONS=strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    run_tests build-asan "$@"
+fi
+
+# Nothing is printed after ctest's summary, so that it stays the last word of the run.
+exit "$status"
