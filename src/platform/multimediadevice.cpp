@@ -1,0 +1,114 @@
+#include "platform/multimediadevice.h"
+
+#include "platform/wavinfo.h"
+
+#include <QSoundEffect>
+#include <QUrl>
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+MultimediaDevice::MultimediaDevice(QObject* parent) : QObject(parent) {
+    m_finishTimer.setSingleShot(true);
+    connect(&m_finishTimer, &QTimer::timeout, this, &MultimediaDevice::finish);
+}
+
+MultimediaDevice::~MultimediaDevice() {
+    close();
+}
+
+void MultimediaDevice::setFileName(const QString& fileName) {
+    m_fileName = fileName;
+}
+
+void MultimediaDevice::setCommand(const QString& command) {
+    m_command = command;
+    if (command.compare(QLatin1String("Open"), Qt::CaseInsensitive) == 0) {
+        open();
+    } else if (command.compare(QLatin1String("Play"), Qt::CaseInsensitive) == 0) {
+        play();
+    } else if (command.compare(QLatin1String("Stop"), Qt::CaseInsensitive) == 0) {
+        stop();
+    } else if (command.compare(QLatin1String("Close"), Qt::CaseInsensitive) == 0) {
+        close();
+    }
+    // "Prev" rewinds, but every play starts from the beginning anyway.
+}
+
+void MultimediaDevice::open() {
+    close();
+    // Only a file whose length is known is handed to the audio system, so that
+    // every play it starts can also be ended by the clock.
+    const std::optional<wavinfo::WaveInfo> info = wavinfo::readFile(m_fileName);
+    if (!info) {
+        return;
+    }
+    m_playLimitMs = static_cast<int>(
+        std::min<qint64>(info->durationMs() + FinishMarginMs, std::numeric_limits<int>::max()));
+
+    m_effect = new QSoundEffect(this);
+    connect(m_effect, &QSoundEffect::playingChanged, this, &MultimediaDevice::onEffectChanged);
+    connect(m_effect, &QSoundEffect::statusChanged, this, &MultimediaDevice::onEffectChanged);
+    // Loading starts here, so that a later "Play" sounds at once.
+    m_effect->setSource(QUrl::fromLocalFile(m_fileName));
+}
+
+void MultimediaDevice::play() {
+    if (m_playing) {
+        return;
+    }
+    m_playing = true;
+
+    if (m_effect && m_effect->status() != QSoundEffect::Error) {
+        m_effect->play();
+    }
+    if (m_effect && m_effect->isPlaying()) {
+        finishSoon(m_playLimitMs);
+    } else {
+        finishSoon();
+    }
+    // Last, so that a listener that sends a command finds the play fully set up.
+    emit playingChanged(true);
+}
+
+void MultimediaDevice::stop() {
+    if (m_effect) {
+        m_effect->stop();
+    }
+    if (m_playing) {
+        finishSoon();
+    }
+}
+
+void MultimediaDevice::close() {
+    stop();
+    if (QSoundEffect* effect = std::exchange(m_effect, nullptr)) {
+        // The effect signals while it is destroyed; those signals must not reach us.
+        effect->disconnect(this);
+        delete effect;
+    }
+    m_playLimitMs = -1;
+}
+
+void MultimediaDevice::finishSoon(int delayMs) {
+    m_finishTimer.start(delayMs);
+}
+
+void MultimediaDevice::finish() {
+    if (!m_playing) {
+        return;
+    }
+    m_finishTimer.stop();
+    m_playing = false;
+    if (m_effect && m_effect->isPlaying()) {
+        m_effect->stop();
+    }
+    emit playingChanged(false);
+    emit playbackFinished();
+}
+
+void MultimediaDevice::onEffectChanged() {
+    if (m_playing && (m_effect->status() == QSoundEffect::Error || !m_effect->isPlaying())) {
+        finishSoon();
+    }
+}

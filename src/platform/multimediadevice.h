@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+class QSoundEffect;
+
+// The buzzer's sound device: a wave file opened by name and driven by text commands
+// ("Open", "Play", "Stop", "Prev", "Close", in any letter case; anything else is
+// ignored).
+//
+// The board clears its "sounding" flag only when a play reports completion, so a
+// lost report would silence the horn for the rest of the game. Every "Play"
+// therefore ends in exactly one playbackFinished(), whatever goes wrong: no audio
+// server, a missing or broken file, a device that never says it stopped. The report
+// always comes from the event loop, never from inside setCommand().
+class MultimediaDevice : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString FileName READ fileName WRITE setFileName)
+    Q_PROPERTY(QString Command READ command WRITE setCommand)
+
+public:
+    // How long after the file's own length a play is declared finished when the
+    // audio system has not said so itself.
+    static constexpr int FinishMarginMs = 250;
+
+    explicit MultimediaDevice(QObject* parent = nullptr);
+    ~MultimediaDevice() override;
+
+    QString fileName() const { return m_fileName; }
+    // Takes effect at the next "Open".
+    void setFileName(const QString& fileName);
+
+    // The last command written.
+    QString command() const { return m_command; }
+    // Virtual so that the board's tests can stand in a fake device.
+    virtual void setCommand(const QString& command);
+
+    // From "Play" until playbackFinished(). A "Play" meanwhile is ignored.
+    bool isPlaying() const { return m_playing; }
+    // A sound is loaded: the file exists and has a usable wave header.
+    bool isOpen() const { return m_effect != nullptr; }
+
+signals:
+    void playbackFinished();
+    void playingChanged(bool playing);
+
+private:
+    void open();
+    void play();
+    void stop();
+    void close();
+    void finishSoon(int delayMs = 0);
+    void finish();
+    void onEffectChanged();
+
+    QString m_fileName;
+    QString m_command;
+    QSoundEffect* m_effect = nullptr;
+    QTimer m_finishTimer;
+    // Length of the open file plus the margin, or -1 when the file has no usable length.
+    int m_playLimitMs = -1;
+    bool m_playing = false;
+};

@@ -1,0 +1,339 @@
+// The buzzer device without any audio server: every play must still report that it
+// finished, or the board would never sound the horn again.
+
+#include "buzzerfile.h"
+#include "platform/multimediadevice.h"
+#include "platform/wavinfo.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+class TestBuzzerNoServer : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void hornFinishesByItsLengthAndPlaysAgain();
+    void brokenSoundFinishesPromptly_data();
+    void brokenSoundFinishesPromptly();
+    void playWithoutOpenFinishesPromptly();
+    void interruptedPlayFinishesOnce_data();
+    void interruptedPlayFinishesOnce();
+    void playWhilePlayingIsIgnored();
+    void boardHandlerCommandsDuringFinishAreSafe();
+    void playFromFinishedHandlerPlaysAgain();
+    void commands_data();
+    void commands();
+    void destroyWhilePlaying();
+
+private:
+    void openHorn(MultimediaDevice& device) const;
+
+    QString m_horn;
+    qint64 m_hornMs = 0;
+    QTemporaryDir m_dir;
+};
+
+namespace {
+
+// A sound that cannot play must be reported finished well before any real sound ends.
+constexpr int PromptMs = 300;
+// The device allows itself a margin after the file's length; the board allows this.
+constexpr int LateMs = 500;
+
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+        return {};
+    }
+    return path;
+}
+
+// A well-formed header for a 1 s sound in an encoding nobody decodes.
+QByteArray undecodableWave() {
+    QByteArray b("RIFF\x00\x00\x00\x00WAVEfmt \x10\x00\x00\x00", 20);
+    const char format[] = {'\x55', 0, 1, 0, '\x44', '\xAC', 0, 0, '\x10', '\x27', 0, 0, 1, 0, 0, 0};
+    b.append(format, sizeof format);
+    b.append("data\x10\x27\x00\x00", 8);
+    b.append(QByteArray(10000, '\x5A'));
+    return b;
+}
+
+} // namespace
+
+void TestBuzzerNoServer::initTestCase() {
+    QVERIFY(m_dir.isValid());
+    m_horn = buzzerWavPath();
+    QVERIFY2(QFile::exists(m_horn), qPrintable("buzzer sound not found at " + m_horn));
+    const std::optional<wavinfo::WaveInfo> info = wavinfo::readFile(m_horn);
+    QVERIFY(info.has_value());
+    m_hornMs = info->durationMs();
+    QVERIFY(m_hornMs > 0);
+}
+
+void TestBuzzerNoServer::openHorn(MultimediaDevice& device) const {
+    device.setFileName(m_horn);
+    device.setCommand("Open");
+}
+
+void TestBuzzerNoServer::hornFinishesByItsLengthAndPlaysAgain() {
+    // GIVEN the horn opened with no audio server to play it
+    MultimediaDevice device;
+    openHorn(device);
+    QVERIFY(device.isOpen());
+    QSignalSpy finished(&device, &MultimediaDevice::playbackFinished);
+
+    for (int round = 1; round <= 2; ++round) {
+        // WHEN it is played
+        QElapsedTimer clock;
+        clock.start();
+        device.setCommand("Play");
+        QVERIFY(device.isPlaying());
+
+        // THEN it reports the end within its own length and a little more
+        QVERIFY2(finished.wait(int(m_hornMs) + LateMs), qPrintable(QString("round %1").arg(round)));
+        QVERIFY2(clock.elapsed() <= m_hornMs + LateMs, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(finished.count(), round);
+        QVERIFY(!device.isPlaying());
+    }
+}
+
+void TestBuzzerNoServer::brokenSoundFinishesPromptly_data() {
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<bool>("opens");
+
+    QByteArray horn;
+    QFile hornFile(buzzerWavPath());
+    if (hornFile.open(QIODevice::ReadOnly)) {
+        horn = hornFile.readAll();
+    }
+    QByteArray garbage(8192, '\0');
+    for (int i = 0; i < garbage.size(); ++i) {
+        garbage[i] = static_cast<char>((i * 7919 + 13) % 251);
+    }
+
+    QTest::newRow("empty file name") << QString() << false;
+    QTest::newRow("missing file") << m_dir.filePath("missing.wav") << false;
+    QTest::newRow("directory") << m_dir.path() << false;
+    QTest::newRow("empty file") << writeFile(m_dir, "empty.wav", {}) << false;
+    QTest::newRow("garbage") << writeFile(m_dir, "garbage.wav", garbage) << false;
+    QTest::newRow("text named .wav") << writeFile(m_dir, "text.wav", "not a sound\n") << false;
+    QTest::newRow("header cut short") << writeFile(m_dir, "cut.wav", horn.left(30)) << false;
+    QTest::newRow("undecodable encoding") << writeFile(m_dir, "mp3in.wav", undecodableWave()) << true;
+}
+
+void TestBuzzerNoServer::brokenSoundFinishesPromptly() {
+    QFETCH(QString, fileName);
+    QFETCH(bool, opens);
+
+    MultimediaDevice device;
+    device.setFileName(fileName);
+    device.setCommand("Open");
+    QCOMPARE(device.isOpen(), opens);
+    QSignalSpy finished(&device, &MultimediaDevice::playbackFinished);
+    QSignalSpy playing(&device, &MultimediaDevice::playingChanged);
+
+    QElapsedTimer clock;
+    clock.start();
+    device.setCommand("Play");
+
+    // Never from inside the command: the board's handler would run before the board
+    // had finished issuing it.
+    QCOMPARE(finished.count(), 0);
+    QVERIFY(device.isPlaying());
+    QVERIFY(finished.wait(PromptMs));
+    QVERIFY2(clock.elapsed() <= PromptMs, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(playing.count(), 2);
+    QCOMPARE(playing.at(0).at(0).toBool(), true);
+    QCOMPARE(playing.at(1).at(0).toBool(), false);
+    QVERIFY(!device.isPlaying());
+}
+
+void TestBuzzerNoServer::playWithoutOpenFinishesPromptly() {
+    MultimediaDevice device;
+    device.setFileName(m_horn);
+    QSignalSpy finished(&device, &MultimediaDevice::playbackFinished);
+
+    device.setCommand("Play");
+
+    QCOMPARE(finished.count(), 0);
+    QVERIFY(finished.wait(PromptMs));
+    QVERIFY(!device.isOpen());
+}
+
+void TestBuzzerNoServer::interruptedPlayFinishesOnce_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("openAfterwards");
+
+    QTest::newRow("Stop") << "Stop" << true;
+    QTest::newRow("Close") << "Close" << false;
+    QTest::newRow("Open again") << "Open" << true;
+}
+
+void TestBuzzerNoServer::interruptedPlayFinishesOnce() {
+    QFETCH(QString, command);
+    QFETCH(bool, openAfterwards);
+
+    // GIVEN the horn playing
+    MultimediaDevice device;
+    openHorn(device);
+    QSignalSpy finished(&device, &MultimediaDevice::playbackFinished);
+    device.setCommand("Play");
+
+    // WHEN a command cuts it short
+    QElapsedTimer clock;
+    clock.start();
+    device.setCommand(command);
+
+    // THEN the play is reported finished at once, from the event loop, and only once
+    QCOMPARE(finished.count(), 0);
+    QVERIFY(finished.wait(PromptMs));
+    QVERIFY2(clock.elapsed() <= PromptMs, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(device.isOpen(), openAfterwards);
+
+    // AND a new play afterwards is a play of its own, reported once more
+    device.setCommand("Stop");
+    device.setCommand("Play");
+    QVERIFY(finished.wait(int(m_hornMs) + LateMs));
+    QCOMPARE(finished.count(), 2);
+}
+
+void TestBuzzerNoServer::playWhilePlayingIsIgnored() {
+    MultimediaDevice device;
+    openHorn(device);
+    QSignalSpy finished(&device, &MultimediaDevice::playbackFinished);
+    QSignalSpy playing(&device, &MultimediaDevice::playingChanged);
+
+    QElapsedTimer clock;
+    clock.start();
+    device.setCommand("Play");
+    device.setCommand("Play");
+    device.setCommand("Prev");
+    device.setCommand("Play");
+
+    // One play: one start, one end, and the end no later than the first play's
+    QVERIFY(finished.wait(int(m_hornMs) + LateMs));
+    QVERIFY(clock.elapsed() <= m_hornMs + LateMs);
+    device.setCommand("Play");
+    QVERIFY(finished.wait(int(m_hornMs) + LateMs));
+    QCOMPARE(finished.count(), 2);
+    QCOMPARE(playing.count(), 4);
+}
+
+void TestBuzzerNoServer::boardHandlerCommandsDuringFinishAreSafe() {
+    // GIVEN the board's guard and its end-of-play handler
+    MultimediaDevice device;
+    openHorn(device);
+    bool sounding = false;
+    int plays = 0;
+    connect(&device, &MultimediaDevice::playbackFinished, &device, [&] {
+        device.setCommand("Stop");
+        device.setCommand("Prev");
+        sounding = false;
+    });
+    const auto press = [&] {
+        if (!sounding) {
+            sounding = true;
+            ++plays;
+            device.setCommand("Play");
+        }
+    };
+    QSignalSpy finished(&device, &MultimediaDevice::playbackFinished);
+
+    // WHEN the buzzer is pressed twice, then again after the sound
+    press();
+    press();
+    QVERIFY(finished.wait(int(m_hornMs) + LateMs));
+    QVERIFY(!sounding);
+    press();
+    QVERIFY(finished.wait(int(m_hornMs) + LateMs));
+
+    // THEN the second press was ignored and the handler's Stop made no extra report
+    QCOMPARE(plays, 2);
+    QCOMPARE(finished.count(), 2);
+    QVERIFY(!sounding);
+}
+
+void TestBuzzerNoServer::playFromFinishedHandlerPlaysAgain() {
+    MultimediaDevice device;
+    openHorn(device);
+    QSignalSpy finished(&device, &MultimediaDevice::playbackFinished);
+    bool replayed = false;
+    connect(&device, &MultimediaDevice::playbackFinished, &device, [&] {
+        if (!replayed) {
+            replayed = true;
+            device.setCommand("Play");
+        }
+    });
+
+    device.setCommand("Stop");
+    device.setCommand("Play");
+    device.setCommand("Stop");
+
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, int(m_hornMs) + LateMs + PromptMs);
+    QVERIFY(!device.isPlaying());
+}
+
+void TestBuzzerNoServer::commands_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("plays");
+
+    QTest::newRow("Play") << "Play" << true;
+    QTest::newRow("play in lower case") << "play" << true;
+    QTest::newRow("PLAY in upper case") << "PLAY" << true;
+    QTest::newRow("Prev") << "Prev" << false;
+    QTest::newRow("Stop") << "Stop" << false;
+    QTest::newRow("unknown Record") << "Record" << false;
+    QTest::newRow("unknown Pause") << "Pause" << false;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("Play with trailing space") << "Play " << false;
+}
+
+void TestBuzzerNoServer::commands() {
+    QFETCH(QString, command);
+    QFETCH(bool, plays);
+
+    MultimediaDevice device;
+    openHorn(device);
+    QSignalSpy playing(&device, &MultimediaDevice::playingChanged);
+
+    device.setCommand(command);
+
+    QCOMPARE(device.command(), command);
+    QCOMPARE(device.isPlaying(), plays);
+    QCOMPARE(playing.count(), plays ? 1 : 0);
+    QVERIFY(device.isOpen());
+    QCOMPARE(device.fileName(), m_horn);
+}
+
+void TestBuzzerNoServer::destroyWhilePlaying() {
+    auto device = std::make_unique<MultimediaDevice>();
+    openHorn(*device);
+    device->setCommand("Play");
+    QVERIFY(device->isPlaying());
+
+    device.reset();
+
+    // Nothing is left behind that would report on the destroyed device.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
+// The audio client reads where the server is before Qt's audio starts up, so the
+// nonexistent socket is set before the application object exists.
+int main(int argc, char** argv) {
+    qputenv("PULSE_SERVER", "unix:/nonexistent/ravenmark-no-audio-server");
+    QGuiApplication app(argc, argv);
+    TestBuzzerNoServer test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_buzzer_noserver.moc"
