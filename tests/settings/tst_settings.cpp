@@ -1,0 +1,528 @@
+#include "settings/settings.h"
+#include "settings/settingsstore.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTest>
+
+namespace {
+
+const QString App = QStringLiteral("Ravenmark");
+const QString ExeDir = QStringLiteral("/opt/ravenmark/bin");
+
+// A memory store that also remembers which keys were read, in order.
+class RecordingStore : public MemorySettingsStore {
+public:
+    QString read(const QString& application, const QString& section, const QString& key,
+                 const QString& defaultValue) const override {
+        reads.append(application + u'/' + section + u'/' + key);
+        return MemorySettingsStore::read(application, section, key, defaultValue);
+    }
+    mutable QStringList reads;
+};
+
+void put(SettingsStore& store, SettingId id, const QString& text) {
+    const SettingKey& key = settingKey(id);
+    store.write(App, QLatin1StringView(key.section), QLatin1StringView(key.key), text);
+}
+
+SettingsRecord load(const SettingsStore& store, const QString& executableDir = ExeDir) {
+    SettingsRecord record;
+    LoadSettings(store, record, executableDir);
+    return record;
+}
+
+QString textOf(const SettingsRecord& record, SettingId id) {
+    return storedText(record, settingKey(id));
+}
+
+constexpr std::array MainKeys{SettingId::StartStopClockKey, SettingId::ResetClockKey,
+                              SettingId::ResetShotClockKey, SettingId::ClockSwitchKey,
+                              SettingId::ClearKey,          SettingId::BuzzerKey};
+constexpr std::array QuickKeys{SettingId::QScoreH1, SettingId::QScoreH2, SettingId::QScoreH3,
+                               SettingId::QScoreV1, SettingId::QScoreV2, SettingId::QScoreV3,
+                               SettingId::QFoulH1,  SettingId::QFoulV1,  SettingId::QPeriod1,
+                               SettingId::QTOLH1,   SettingId::QTOLV1};
+
+// A key code that no default uses, different for every key, so that "kept" and
+// "restored" cannot be confused.
+QString boundCode(SettingId id) {
+    return QString::number(300 + static_cast<int>(id));
+}
+
+MemorySettingsStore storeWithAllKeysBound(std::optional<SettingId> except = std::nullopt) {
+    MemorySettingsStore store;
+    for (SettingId id : MainKeys) {
+        put(store, id, boundCode(id));
+    }
+    for (SettingId id : QuickKeys) {
+        if (id != except) {
+            put(store, id, boundCode(id));
+        }
+    }
+    return store;
+}
+
+} // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+
+private slots:
+    void emptyStoreGivesDefaults_data();
+    void emptyStoreGivesDefaults();
+    void buzzerFileJoinsFolderAsItIs();
+    void loadReadsKeysInOrder();
+    void loadNeverWrites();
+    void ledSelectedFollowsLoadedFormBack_data();
+    void ledSelectedFollowsLoadedFormBack();
+    void missingQScoreH1RestoresKeys_data();
+    void missingQScoreH1RestoresKeys();
+    void isKeyCodeNoRestoresMainKeys_data();
+    void isKeyCodeNoRestoresMainKeys();
+    void unusableTextTakesDefault_data();
+    void unusableTextTakesDefault();
+    void megabyteOfTextIsQuick_data();
+    void megabyteOfTextIsQuick();
+    void parseStoredNumber_data();
+    void parseStoredNumber();
+    void storedTextLoadsBackUnchanged();
+    void processWideLoadUsesInstalledStore();
+};
+
+void TestSettings::emptyStoreGivesDefaults_data() {
+    QTest::addColumn<SettingId>("id");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("TimeColor") << SettingId::TimeColor << "33023";
+    QTest::newRow("LEDBack") << SettingId::LEDBack << "0";
+    QTest::newRow("ScoreColor") << SettingId::ScoreColor << "255";
+    QTest::newRow("PeriodColor") << SettingId::PeriodColor << "49152";
+    QTest::newRow("FormBack") << SettingId::FormBack << "4210752";
+    QTest::newRow("LEDSelected") << SettingId::LEDSelected << "4210752";
+    QTest::newRow("BorderColor") << SettingId::BorderColor << "16777215";
+    QTest::newRow("HomeColor") << SettingId::HomeColor << "16777215";
+    QTest::newRow("VisitorColor") << SettingId::VisitorColor << "16777215";
+    QTest::newRow("LEDSelectedWidth") << SettingId::LEDSelectedWidth << "0";
+    QTest::newRow("StartStopClockKey S") << SettingId::StartStopClockKey << "83";
+    QTest::newRow("ResetClockKey R") << SettingId::ResetClockKey << "82";
+    QTest::newRow("ResetShotClockKey T") << SettingId::ResetShotClockKey << "84";
+    QTest::newRow("ClockSwitchKey C") << SettingId::ClockSwitchKey << "67";
+    QTest::newRow("ClearKey Backspace") << SettingId::ClearKey << "8";
+    QTest::newRow("BuzzerKey B") << SettingId::BuzzerKey << "66";
+    QTest::newRow("BuzzerFile") << SettingId::BuzzerFile << ExeDir + QDir::separator() + "buzzer.wav";
+    QTest::newRow("QScoreH1 Insert") << SettingId::QScoreH1 << "45";
+    QTest::newRow("QScoreH2 Home") << SettingId::QScoreH2 << "36";
+    QTest::newRow("QScoreH3 Page Up") << SettingId::QScoreH3 << "33";
+    QTest::newRow("QScoreV1 Delete") << SettingId::QScoreV1 << "46";
+    QTest::newRow("QScoreV2 End") << SettingId::QScoreV2 << "35";
+    QTest::newRow("QScoreV3 Page Down") << SettingId::QScoreV3 << "34";
+    QTest::newRow("QFoulH1 F11") << SettingId::QFoulH1 << "122";
+    QTest::newRow("QFoulV1 F12") << SettingId::QFoulV1 << "123";
+    QTest::newRow("QPeriod1 P") << SettingId::QPeriod1 << "80";
+    QTest::newRow("QTOLH1 F7") << SettingId::QTOLH1 << "118";
+    QTest::newRow("QTOLV1 F8") << SettingId::QTOLV1 << "119";
+    QTest::newRow("NumLockForce") << SettingId::NumLockForce << "0";
+    QTest::newRow("TitleText") << SettingId::TitleText << "Home";
+    QTest::newRow("HomeText") << SettingId::HomeText << "Home";
+    QTest::newRow("VisitorText") << SettingId::VisitorText << "Visitor";
+    QTest::newRow("TeamSize") << SettingId::TeamSize << "24";
+    QTest::newRow("HomePic") << SettingId::HomePic << "";
+    QTest::newRow("VisitorPic") << SettingId::VisitorPic << "";
+    QTest::newRow("BoardPic") << SettingId::BoardPic << "";
+    QTest::newRow("LEDType") << SettingId::LEDType << "0";
+    QTest::newRow("ShotClockResetTime") << SettingId::ShotClockResetTime << "35";
+    QTest::newRow("BonusInner") << SettingId::BonusInner << "7";
+    QTest::newRow("BonusOuter") << SettingId::BonusOuter << "10";
+    QTest::newRow("GamePeriod") << SettingId::GamePeriod << "0";
+}
+
+void TestSettings::emptyStoreGivesDefaults() {
+    QFETCH(SettingId, id);
+    QFETCH(QString, expected);
+
+    // GIVEN a store that has never been written  WHEN the settings load
+    const SettingsRecord record = load(MemorySettingsStore());
+
+    // THEN every field holds its key's default
+    QCOMPARE(textOf(record, id), expected);
+}
+
+void TestSettings::buzzerFileJoinsFolderAsItIs() {
+    // A folder that already ends in a separator is not tidied up.
+    const QString folder = QStringLiteral("/srv/board") + QDir::separator();
+    QCOMPARE(load(MemorySettingsStore(), folder).BuzzerFile,
+             folder + QDir::separator() + QStringLiteral("buzzer.wav"));
+}
+
+void TestSettings::loadReadsKeysInOrder() {
+    RecordingStore store;
+    load(store);
+
+    const QStringList expected{
+        "Ravenmark/ColorSettings/TimeColor",       "Ravenmark/ColorSettings/LEDBack",
+        "Ravenmark/ColorSettings/ScoreColor",      "Ravenmark/ColorSettings/PeriodColor",
+        "Ravenmark/ColorSettings/FormBack",        "Ravenmark/ColorSettings/LEDSelected",
+        "Ravenmark/ColorSettings/BorderColor",     "Ravenmark/ColorSettings/HomeColor",
+        "Ravenmark/ColorSettings/VisitorColor",    "Ravenmark/ColorSettings/LEDSelectedWidth",
+        "Ravenmark/KeySettings/StartStopClockKey", "Ravenmark/KeySettings/ResetClockKey",
+        "Ravenmark/KeySettings/ResetShotClockKey", "Ravenmark/KeySettings/ClockSwitchKey",
+        "Ravenmark/KeySettings/ClearKey",          "Ravenmark/KeySettings/BuzzerKey",
+        "Ravenmark/KeySettings/BuzzerFile",        "Ravenmark/QuickKeySettings/QScoreH1",
+        "Ravenmark/QuickKeySettings/QScoreH2",     "Ravenmark/QuickKeySettings/QScoreH3",
+        "Ravenmark/QuickKeySettings/QScoreV1",     "Ravenmark/QuickKeySettings/QScoreV2",
+        "Ravenmark/QuickKeySettings/QScoreV3",     "Ravenmark/QuickKeySettings/QFoulH1",
+        "Ravenmark/QuickKeySettings/QFoulV1",      "Ravenmark/QuickKeySettings/QPeriod1",
+        "Ravenmark/QuickKeySettings/QTOLH1",       "Ravenmark/QuickKeySettings/QTOLV1",
+        "Ravenmark/QuickKeySettings/QScoreH1",     "Ravenmark/KeySettings/NumLockForce",
+        "Ravenmark/KeySettings/IsKeyCode",         "Ravenmark/TextSettings/TitleText",
+        "Ravenmark/TextSettings/HomeText",         "Ravenmark/TextSettings/VisitorText",
+        "Ravenmark/TextSettings/TeamSize",         "Ravenmark/PicSettings/HomePic",
+        "Ravenmark/PicSettings/VisitorPic",        "Ravenmark/PicSettings/BoardPic",
+        "Ravenmark/PicSettings/LEDType",           "Ravenmark/AdditionalSettings/ShotClockResetTime",
+        "Ravenmark/AdditionalSettings/BonusInner", "Ravenmark/AdditionalSettings/BonusOuter",
+        "Ravenmark/AdditionalSettings/GamePeriod",
+    };
+    QCOMPARE(store.reads, expected);
+}
+
+void TestSettings::loadNeverWrites() {
+    MemorySettingsStore store;
+    load(store);
+    QCOMPARE(store.size(), std::size_t{0});
+}
+
+void TestSettings::ledSelectedFollowsLoadedFormBack_data() {
+    QTest::addColumn<QString>("formBack"); // empty: not stored
+    QTest::addColumn<QString>("ledSelected");
+    QTest::addColumn<std::int32_t>("expected");
+
+    QTest::newRow("stored FormBack, no LEDSelected") << "255"
+                                                     << "" << 255;
+    QTest::newRow("neither stored") << ""
+                                    << "" << 4210752;
+    QTest::newRow("both stored") << "255"
+                                 << "16" << 16;
+    QTest::newRow("unreadable FormBack") << "grey"
+                                         << "" << 4210752;
+    QTest::newRow("unreadable LEDSelected") << "255"
+                                            << "blue" << 255;
+    QTest::newRow("LEDSelected beyond int32") << "65280"
+                                              << "4294967295" << 65280;
+}
+
+void TestSettings::ledSelectedFollowsLoadedFormBack() {
+    QFETCH(QString, formBack);
+    QFETCH(QString, ledSelected);
+    QFETCH(std::int32_t, expected);
+
+    MemorySettingsStore store;
+    if (!formBack.isEmpty()) {
+        put(store, SettingId::FormBack, formBack);
+    }
+    if (!ledSelected.isEmpty()) {
+        put(store, SettingId::LEDSelected, ledSelected);
+    }
+    QCOMPARE(load(store).LEDSelected, expected);
+}
+
+void TestSettings::missingQScoreH1RestoresKeys_data() {
+    QTest::addColumn<QString>("scoreH1"); // null: not stored
+    QTest::addColumn<bool>("restored");
+
+    QTest::newRow("absent") << QString() << true;
+    QTest::newRow("stored 0") << "0" << true;
+    QTest::newRow("stored -0") << "-0" << true;
+    QTest::newRow("stored 0.4, rounds to 0") << "0.4" << true;
+    QTest::newRow("unreadable counts as absent") << "Insert" << true;
+    QTest::newRow("beyond int16 counts as absent") << "70000" << true;
+    QTest::newRow("empty text counts as absent") << "" << true;
+    QTest::newRow("stored 90") << "90" << false;
+    QTest::newRow("stored -1") << "-1" << false;
+    QTest::newRow("stored 0.6, rounds to 1") << "0.6" << false;
+}
+
+void TestSettings::missingQScoreH1RestoresKeys() {
+    QFETCH(QString, scoreH1);
+    QFETCH(bool, restored);
+
+    // GIVEN every key bound to a non-default code and confirmed by the options dialog,
+    // QScoreH1 as the row says
+    MemorySettingsStore store = storeWithAllKeysBound(SettingId::QScoreH1);
+    put(store, SettingId::IsKeyCode, QStringLiteral("Yes"));
+    if (!scoreH1.isNull()) {
+        put(store, SettingId::QScoreH1, scoreH1);
+    }
+
+    // WHEN the settings load
+    const SettingsRecord record = load(store);
+    const SettingsRecord defaults = load(MemorySettingsStore());
+
+    // THEN the main keys and the score and foul quick keys are restored or kept together ...
+    for (SettingId id : MainKeys) {
+        QCOMPARE(textOf(record, id), restored ? textOf(defaults, id) : boundCode(id));
+    }
+    for (SettingId id : {SettingId::QScoreH2, SettingId::QScoreH3, SettingId::QScoreV1, SettingId::QScoreV2,
+                         SettingId::QScoreV3, SettingId::QFoulH1, SettingId::QFoulV1}) {
+        QCOMPARE(textOf(record, id), restored ? textOf(defaults, id) : boundCode(id));
+    }
+    QCOMPARE(qint64(record.QScoreH1), restored ? qint64(45) : *::parseStoredNumber(scoreH1));
+    // ... while QPeriod1, QTOLH1 and QTOLV1 keep what was stored
+    for (SettingId id : {SettingId::QPeriod1, SettingId::QTOLH1, SettingId::QTOLV1}) {
+        QCOMPARE(textOf(record, id), boundCode(id));
+    }
+}
+
+void TestSettings::isKeyCodeNoRestoresMainKeys_data() {
+    QTest::addColumn<QString>("isKeyCode"); // null: not stored
+    QTest::addColumn<bool>("restored");
+
+    QTest::newRow("absent") << QString() << true;
+    QTest::newRow("No") << "No" << true;
+    QTest::newRow("Yes") << "Yes" << false;
+    QTest::newRow("no (lower case)") << "no" << false;
+    QTest::newRow("NO (upper case)") << "NO" << false;
+    QTest::newRow("empty text") << "" << false;
+    QTest::newRow("No with a blank") << " No" << false;
+}
+
+void TestSettings::isKeyCodeNoRestoresMainKeys() {
+    QFETCH(QString, isKeyCode);
+    QFETCH(bool, restored);
+
+    // GIVEN every key bound to a non-default code, QScoreH1 among them
+    MemorySettingsStore store = storeWithAllKeysBound();
+    if (!isKeyCode.isNull()) {
+        put(store, SettingId::IsKeyCode, isKeyCode);
+    }
+
+    // WHEN the settings load
+    const SettingsRecord record = load(store);
+    const SettingsRecord defaults = load(MemorySettingsStore());
+
+    // THEN the main keys follow IsKeyCode, and the quick keys are never touched by it
+    for (SettingId id : MainKeys) {
+        QCOMPARE(textOf(record, id), restored ? textOf(defaults, id) : boundCode(id));
+    }
+    for (SettingId id : QuickKeys) {
+        QCOMPARE(textOf(record, id), boundCode(id));
+    }
+}
+
+void TestSettings::unusableTextTakesDefault_data() {
+    QTest::addColumn<SettingId>("id");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("colour: not a number") << SettingId::TimeColor << "orange"
+                                          << "33023";
+    QTest::newRow("colour: hex") << SettingId::TimeColor << "&H80FF"
+                                 << "33023";
+    QTest::newRow("colour: 0x hex") << SettingId::TimeColor << "0x80FF"
+                                    << "33023";
+    QTest::newRow("colour: int32 max") << SettingId::ScoreColor << "2147483647"
+                                       << "2147483647";
+    QTest::newRow("colour: one past int32 max") << SettingId::ScoreColor << "2147483648"
+                                                << "255";
+    QTest::newRow("colour: int32 min") << SettingId::ScoreColor << "-2147483648"
+                                       << "-2147483648";
+    QTest::newRow("colour: one below int32 min") << SettingId::ScoreColor << "-2147483649"
+                                                 << "255";
+    QTest::newRow("colour: beyond 64 bits") << SettingId::ScoreColor << "99999999999999999999"
+                                            << "255";
+    QTest::newRow("int16: 99999") << SettingId::ShotClockResetTime << "99999"
+                                  << "35";
+    QTest::newRow("int16: max") << SettingId::ShotClockResetTime << "32767"
+                                << "32767";
+    QTest::newRow("int16: one past max") << SettingId::ShotClockResetTime << "32768"
+                                         << "35";
+    QTest::newRow("int16: min") << SettingId::LEDType << "-32768"
+                                << "-32768";
+    QTest::newRow("int16: one below min") << SettingId::LEDType << "-32769"
+                                          << "0";
+    QTest::newRow("int16: max and a half rounds out of range") << SettingId::BonusOuter << "32767.5"
+                                                               << "10";
+    QTest::newRow("int16: just under max and a half") << SettingId::BonusOuter << "32766.5"
+                                                      << "32766";
+    QTest::newRow("quick key: 99999") << SettingId::QPeriod1 << "99999"
+                                      << "80";
+    QTest::newRow("empty text") << SettingId::BonusInner << ""
+                                << "7";
+    QTest::newRow("blanks only") << SettingId::BonusInner << "   "
+                                 << "7";
+    QTest::newRow("leading and trailing blanks") << SettingId::BonusInner << "  5\t"
+                                                 << "5";
+    QTest::newRow("plus sign") << SettingId::BonusInner << "+5"
+                               << "5";
+    QTest::newRow("no selected style") << SettingId::LEDType << "-1"
+                                       << "-1";
+    QTest::newRow("fraction rounds down") << SettingId::BonusInner << "4.49"
+                                          << "4";
+    QTest::newRow("fraction rounds up") << SettingId::BonusInner << "4.51"
+                                        << "5";
+    QTest::newRow("half rounds to even, down") << SettingId::BonusInner << "4.5"
+                                               << "4";
+    QTest::newRow("half rounds to even, up") << SettingId::BonusInner << "5.5"
+                                             << "6";
+    QTest::newRow("just over half rounds up") << SettingId::BonusInner << "4.5000000001"
+                                              << "5";
+    QTest::newRow("digits then letters") << SettingId::BonusInner << "12abc"
+                                         << "7";
+    QTest::newRow("grouped digits") << SettingId::GamePeriod << "1,000"
+                                    << "0";
+    QTest::newRow("decimal comma") << SettingId::BonusInner << "4,5"
+                                   << "7";
+    QTest::newRow("exponent") << SettingId::BonusInner << "1e1"
+                              << "7";
+    QTest::newRow("two numbers") << SettingId::BonusInner << "1 2"
+                                 << "7";
+    QTest::newRow("sign alone") << SettingId::BonusInner << "-"
+                                << "7";
+    QTest::newRow("point alone") << SettingId::BonusInner << "."
+                                 << "7";
+    QTest::newRow("full-width digits") << SettingId::BonusInner << QString::fromUtf8("\uFF19") << "7";
+    QTest::newRow("NumLockForce beyond int32") << SettingId::NumLockForce << "4294967296"
+                                               << "0";
+    QTest::newRow("TeamSize fraction kept") << SettingId::TeamSize << "30.5"
+                                            << "30.5";
+    QTest::newRow("TeamSize not a number") << SettingId::TeamSize << "large"
+                                           << "24";
+    QTest::newRow("TeamSize empty") << SettingId::TeamSize << ""
+                                    << "24";
+    QTest::newRow("TeamSize beyond 64 bits") << SettingId::TeamSize << "99999999999999999999"
+                                             << "24";
+    QTest::newRow("text taken verbatim") << SettingId::TitleText << "  12 "
+                                         << "  12 ";
+    QTest::newRow("empty title kept") << SettingId::TitleText << ""
+                                      << "";
+    QTest::newRow("buzzer file verbatim") << SettingId::BuzzerFile << "C:\\sounds\\horn.wav"
+                                          << "C:\\sounds\\horn.wav";
+}
+
+void TestSettings::unusableTextTakesDefault() {
+    QFETCH(SettingId, id);
+    QFETCH(QString, stored);
+    QFETCH(QString, expected);
+
+    MemorySettingsStore store;
+    put(store, id, stored);
+    QCOMPARE(textOf(load(store), id), expected);
+}
+
+void TestSettings::megabyteOfTextIsQuick_data() {
+    QTest::addColumn<SettingId>("id");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("expected");
+
+    const qsizetype megabyte = 1 << 20;
+    QTest::newRow("digits, int16") << SettingId::ShotClockResetTime << QString(megabyte, u'9') << "35";
+    QTest::newRow("digits, colour") << SettingId::FormBack << QString(megabyte, u'1') << "4210752";
+    QTest::newRow("digits, TeamSize") << SettingId::TeamSize << QString(megabyte, u'1') << "24";
+    QTest::newRow("letters") << SettingId::BonusOuter << QString(megabyte, u'x') << "10";
+    QTest::newRow("letters, TeamSize") << SettingId::TeamSize << QString(megabyte, u'x') << "24";
+    QTest::newRow("zeros then a digit") << SettingId::BonusOuter << QString(megabyte, u'0') + u'9' << "9";
+    QTest::newRow("a megabyte of decimals") << SettingId::BonusOuter << "8." + QString(megabyte, u'0') << "8";
+    QTest::newRow("half, decided by the last decimal")
+        << SettingId::BonusOuter << "8.5" + QString(megabyte, u'0') + u'1' << "9";
+    QTest::newRow("blanks") << SettingId::BonusOuter << QString(megabyte, u' ') << "10";
+}
+
+void TestSettings::megabyteOfTextIsQuick() {
+    QFETCH(SettingId, id);
+    QFETCH(QString, stored);
+    QFETCH(QString, expected);
+
+    MemorySettingsStore store;
+    put(store, id, stored);
+    QElapsedTimer timer;
+    timer.start();
+    const SettingsRecord record = load(store);
+    // One pass over the text; a quadratic scan would take minutes.
+    QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed()) + " ms"));
+    QCOMPARE(textOf(record, id), expected);
+}
+
+void TestSettings::parseStoredNumber_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("isNumber");
+    QTest::addColumn<qint64>("value");
+
+    QTest::newRow("zero") << "0" << true << qint64(0);
+    QTest::newRow("plain") << "4210752" << true << qint64(4210752);
+    QTest::newRow("negative") << "-1" << true << qint64(-1);
+    QTest::newRow("plus") << "+35" << true << qint64(35);
+    QTest::newRow("leading zeros") << "0035" << true << qint64(35);
+    QTest::newRow("blanks around") << " \t 7 \n" << true << qint64(7);
+    QTest::newRow("trailing point") << "12." << true << qint64(12);
+    QTest::newRow("leading point") << ".6" << true << qint64(1);
+    QTest::newRow("negative half to even") << "-2.5" << true << qint64(-2);
+    QTest::newRow("negative half to even, odd") << "-3.5" << true << qint64(-4);
+    QTest::newRow("negative just over half") << "-2.51" << true << qint64(-3);
+    QTest::newRow("half with trailing zeros") << "2.5000" << true << qint64(2);
+    QTest::newRow("int64 max") << "9223372036854775807" << true << std::numeric_limits<qint64>::max();
+    QTest::newRow("int64 max plus one") << "9223372036854775808" << false << qint64(0);
+    QTest::newRow("int64 max rounding up") << "9223372036854775807.5" << false << qint64(0);
+    QTest::newRow("blank between sign and digits") << "- 1" << false << qint64(0);
+    QTest::newRow("two signs") << "+-1" << false << qint64(0);
+    QTest::newRow("two points") << "1.2.3" << false << qint64(0);
+    QTest::newRow("empty") << "" << false << qint64(0);
+    QTest::newRow("Arabic-Indic digit") << QString::fromUtf8("\u0663") << false << qint64(0);
+}
+
+void TestSettings::parseStoredNumber() {
+    QFETCH(QString, text);
+    QFETCH(bool, isNumber);
+    QFETCH(qint64, value);
+
+    const std::optional<std::int64_t> parsed = ::parseStoredNumber(text);
+    QCOMPARE(parsed.has_value(), isNumber);
+    if (isNumber) {
+        QCOMPARE(*parsed, value);
+    }
+}
+
+void TestSettings::storedTextLoadsBackUnchanged() {
+    // GIVEN a record loaded from a store that holds a value for every key
+    MemorySettingsStore original = storeWithAllKeysBound();
+    put(original, SettingId::IsKeyCode, QStringLiteral("Yes"));
+    put(original, SettingId::FormBack, QStringLiteral("-2147483643"));
+    put(original, SettingId::LEDSelectedWidth, QStringLiteral("3"));
+    put(original, SettingId::NumLockForce, QStringLiteral("2"));
+    put(original, SettingId::TitleText, QStringLiteral("Final, Game 7"));
+    put(original, SettingId::TeamSize, QStringLiteral("18.25"));
+    put(original, SettingId::BuzzerFile, QStringLiteral("/usr/share/sounds/horn.wav"));
+    put(original, SettingId::HomePic, QStringLiteral("/pics/home.png"));
+    put(original, SettingId::LEDType, QStringLiteral("-1"));
+    put(original, SettingId::GamePeriod, QStringLiteral("1"));
+    const SettingsRecord first = load(original);
+
+    // WHEN every field is written back as the store keeps it, and loaded again
+    MemorySettingsStore copy;
+    for (const SettingKey& key : settingKeys()) {
+        if (key.id != SettingId::IsKeyCode) {
+            put(copy, key.id, storedText(first, key));
+        }
+    }
+    put(copy, SettingId::IsKeyCode, QStringLiteral("Yes"));
+
+    // THEN nothing changes
+    QCOMPARE(load(copy), first);
+    QCOMPARE(first.TeamSize, Currency::fromUnits(182500));
+}
+
+void TestSettings::processWideLoadUsesInstalledStore() {
+    auto store = std::make_unique<MemorySettingsStore>();
+    put(*store, SettingId::HomeText, QStringLiteral("Ravens"));
+    setSettingsStore(std::move(store));
+
+    Settings = SettingsRecord();
+    LoadSettings();
+
+    QCOMPARE(Settings.HomeText, QStringLiteral("Ravens"));
+    QCOMPARE(Settings.BuzzerFile, QCoreApplication::applicationDirPath() + QDir::separator() + "buzzer.wav");
+    setSettingsStore(nullptr);
+}
+
+QTEST_GUILESS_MAIN(TestSettings)
+#include "tst_settings.moc"
