@@ -26,10 +26,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The id of the program's largest viewable top-level window, or nothing.
+# The id of the largest viewable top-level window of process PID, or nothing.
 program_window() {
     local id best= best_area=0 info width height
-    for id in $(xwininfo -root -children 2>/dev/null | awk '/\("ravenmark" /{print $1}'); do
+    for id in $(xwininfo -root -children 2>/dev/null | awk '$1 ~ /^0x/ {print $1}'); do
+        [[ "$(xprop -id "$id" _NET_WM_PID 2>/dev/null)" == *" = $1" ]] || continue
         info=$(xwininfo -id "$id" 2>/dev/null) || continue
         grep -q 'Map State: IsViewable' <<<"$info" || continue
         width=$(awk '/^ *Width:/{print $2}' <<<"$info")
@@ -61,13 +62,17 @@ shoot() {
     program_pid=$!
 
     for ((tries = 0; tries < 200; tries++)); do
-        window=$(program_window)
+        window=$(program_window "$program_pid")
         [[ -n "$window" ]] && break
         kill -0 "$program_pid" 2>/dev/null || break
         sleep 0.05
     done
     if [[ -z "$window" ]]; then
-        echo "screenshots.sh: no window of $program $* appeared" >&2
+        if kill -0 "$program_pid" 2>/dev/null; then
+            echo "screenshots.sh: $program $* showed no window within 10 s" >&2
+        else
+            echo "screenshots.sh: $program $* ended without showing a window" >&2
+        fi
         cat "$work/$name.log" >&2
         exit 1
     fi
