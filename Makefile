@@ -11,7 +11,7 @@
 #   make clean        remove the build folders
 
 ARGS ?=
-CLANG_FORMAT ?= clang-format-16
+CLANG_FORMAT ?= clang-format
 FORMATTED = $(shell find src tests bench fuzz \( -name '*.cpp' -o -name '*.h' \) 2>/dev/null)
 
 .PHONY: run test build bench format format-check screenshots setup clean

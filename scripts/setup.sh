@@ -27,8 +27,7 @@ core=(
     xvfb dbus-daemon at-spi2-core python3 python3-pyatspi pulseaudio pulseaudio-utils
 )
 bench=(libbenchmark-dev)
-# .clang-format uses options that the default clang-format (14) of Debian 12 does not know.
-format=(clang-format-16)
+format=(clang-format)
 screenshots=(x11-utils imagemagick)
 
 wanted=("${core[@]}")
