@@ -20,13 +20,22 @@ Currency ClockEngine::seconds() const {
 void ClockEngine::setSeconds(Currency seconds) {
     m_base = seconds;
     m_since = m_clock.nowNs();
+    m_carryNs = 0;
 }
 
 void ClockEngine::setRunning(bool running) {
     if (running == m_running) {
         return;
     }
-    m_base = seconds();
-    m_since = m_clock.nowNs();
+    const std::int64_t now = m_clock.nowNs();
+    if (running) {
+        // Time run before the last stop but too short to count goes on counting now.
+        m_since = now - m_carryNs;
+    } else {
+        const std::int64_t elapsedNs = std::max<std::int64_t>(0, now - m_since);
+        m_base = seconds();
+        m_carryNs = m_base > Currency() ? elapsedNs % NsPerUnit : 0;
+        m_since = now;
+    }
     m_running = running;
 }

@@ -26,7 +26,8 @@ public:
 
 private:
     const MonotonicClock& m_clock;
-    Currency m_base;             // time left at m_since
-    std::int64_t m_since = 0;    // when m_base was taken (ns), meaningful while running
+    Currency m_base;            // time left at m_since
+    std::int64_t m_since = 0;   // when m_base was taken (ns), meaningful while running
+    std::int64_t m_carryNs = 0; // run time not yet counted in m_base (less than one unit)
     bool m_running = false;
 };

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringView>
-
 #include <compare>
 #include <cstdint>
 #include <optional>
@@ -21,12 +20,14 @@ public:
         return c;
     }
     static constexpr Currency fromInt(std::int64_t whole) { return fromUnits(whole * Scale); }
-    // Snaps a binary floating-point value to the nearest ten-thousandth.
+    // Snaps a binary floating-point value to the nearest ten-thousandth. Values beyond
+    // the range give its ends; NaN gives 0.
     static Currency fromDouble(double value);
 
     // Exact decimal text: optional sign, digits, optional point and up to four
     // decimals (more decimals are rounded half to even). Leading and trailing blanks
     // are allowed. Anything else, or a value beyond the 64-bit range, gives nullopt.
+    // Only ASCII digits count.
     static std::optional<Currency> fromText(QStringView text);
 
     constexpr std::int64_t units() const { return m_units; }

@@ -1,0 +1,127 @@
+#include "components/clockengine.h"
+
+#include <QTest>
+
+// Each row drives an engine on a hand-moved clock with a small script:
+//   start / stop       set Running
+//   +N                 move the clock by N milliseconds (fractions allowed)
+//   set:X              set Seconds to X
+// and checks Seconds and Running at the end.
+class TestClockEngine : public QObject {
+    Q_OBJECT
+
+private slots:
+    void script_data();
+    void script();
+    void rapidStartStopLosesNoTime();
+    void clockGoingBackwardsAddsNoTime();
+};
+
+void TestClockEngine::script_data() {
+    QTest::addColumn<QString>("initial");
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("seconds");
+    QTest::addColumn<bool>("running");
+
+    QTest::newRow("new engine is stopped") << "600"
+                                           << "+5000"
+                                           << "600" << false;
+    QTest::newRow("counts down by elapsed time") << "600"
+                                                 << "start +1500"
+                                                 << "598.5" << true;
+    QTest::newRow("elapsed time, not number of polls") << "600"
+                                                       << "start +250 +250 +1000"
+                                                       << "598.5" << true;
+    QTest::newRow("start, stop, start") << "10"
+                                        << "start +2000 stop +5000 start +1500"
+                                        << "6.5" << true;
+    QTest::newRow("stopped engine holds its time") << "10"
+                                                   << "start +2000 stop +5000"
+                                                   << "8" << false;
+    QTest::newRow("second start changes nothing") << "10"
+                                                  << "start +1000 start +1000"
+                                                  << "8" << true;
+    QTest::newRow("second stop changes nothing") << "10"
+                                                 << "start +1000 stop +500 stop +500"
+                                                 << "9" << false;
+    QTest::newRow("setSeconds while running restarts from there") << "10"
+                                                                  << "start +3000 set:24 +1000"
+                                                                  << "23" << true;
+    QTest::newRow("setSeconds while stopped") << "10"
+                                              << "set:24 +1000"
+                                              << "24" << false;
+    QTest::newRow("setSeconds keeps running flag at zero") << "1"
+                                                           << "start +2000 set:0 +1000"
+                                                           << "0" << true;
+    QTest::newRow("never below zero") << "1"
+                                      << "start +1500"
+                                      << "0" << true;
+    QTest::newRow("running flag untouched at zero") << "1"
+                                                    << "start +1000 +60000"
+                                                    << "0" << true;
+    QTest::newRow("restart after running out") << "1"
+                                               << "start +2000 stop start +1000"
+                                               << "0" << true;
+    QTest::newRow("new time after running out counts down") << "1"
+                                                            << "start +2000 set:5 +1000"
+                                                            << "4" << true;
+    QTest::newRow("time left is rounded up, never down") << "1"
+                                                         << "start +0.15"
+                                                         << "0.9999" << true;
+    QTest::newRow("tenth-second precision") << "24"
+                                            << "start +100"
+                                            << "23.9" << true;
+}
+
+void TestClockEngine::script() {
+    QFETCH(QString, initial);
+    QFETCH(QString, script);
+    QFETCH(QString, seconds);
+    QFETCH(bool, running);
+
+    ManualClock clock;
+    ClockEngine engine(nullptr, clock);
+    engine.setSeconds(*Currency::fromText(initial));
+    for (const QString& step : script.split(u' ', Qt::SkipEmptyParts)) {
+        if (step == u"start") {
+            engine.setRunning(true);
+        } else if (step == u"stop") {
+            engine.setRunning(false);
+        } else if (step.startsWith(u'+')) {
+            clock.advanceMs(step.mid(1).toDouble());
+        } else if (step.startsWith(u"set:")) {
+            engine.setSeconds(*Currency::fromText(step.mid(4)));
+        } else {
+            QFAIL(qPrintable("unknown step " + step));
+        }
+    }
+    QCOMPARE(engine.seconds().toText(), seconds);
+    QCOMPARE(engine.running(), running);
+}
+
+// A start/stop key held down toggles the engine far more often than its 0.1 ms
+// resolution; the parts of a unit between toggles must still add up.
+void TestClockEngine::rapidStartStopLosesNoTime() {
+    ManualClock clock;
+    ClockEngine engine(nullptr, clock);
+    engine.setSeconds(10_cur);
+    for (int i = 0; i < 1000; ++i) {
+        engine.setRunning(true);
+        clock.advanceMs(0.05);
+        engine.setRunning(false);
+    }
+    // 1000 runs of 50 µs each are 50 ms.
+    QCOMPARE(engine.seconds().toText(), u"9.95");
+}
+
+void TestClockEngine::clockGoingBackwardsAddsNoTime() {
+    ManualClock clock;
+    ClockEngine engine(nullptr, clock);
+    engine.setSeconds(10_cur);
+    engine.setRunning(true);
+    clock.advanceMs(-5000);
+    QCOMPARE(engine.seconds(), 10_cur);
+}
+
+QTEST_APPLESS_MAIN(TestClockEngine)
+#include "tst_clockengine.moc"
