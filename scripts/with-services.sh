@@ -120,7 +120,11 @@ wait_for pulse_answers || fail "PulseAudio did not start" "$rundir/pulse.log"
 
 # The command runs in the background, on this script's standard input, so that a signal sent to this script
 # alone (a CI timeout, `kill`) is handled at once: the command is stopped, then the services.
-exec {stdin_copy}<&0
+if [[ -e /proc/$$/fd/0 ]]; then
+    exec {stdin_copy}<&0
+else
+    exec {stdin_copy}</dev/null # started with standard input closed
+fi
 "$@" <&"$stdin_copy" &
 command_pid=$!
 stop_command() {
