@@ -28,7 +28,7 @@ trap cleanup EXIT
 
 # The id of the largest viewable top-level window of process PID, or nothing.
 program_window() {
-    local id best= best_area=0 info width height
+    local id best='' best_area=0 info width height
     for id in $(xwininfo -root -children 2>/dev/null | awk '$1 ~ /^0x/ {print $1}'); do
         [[ "$(xprop -id "$id" _NET_WM_PID 2>/dev/null)" == *" = $1" ]] || continue
         info=$(xwininfo -id "$id" 2>/dev/null) || continue
@@ -56,7 +56,7 @@ window_geometry() {
 # shoot NAME [PROGRAM_ARG...]: starts the program, waits for its window and for the picture to settle,
 # writes $out/NAME.png and stops the program.
 shoot() {
-    local name=$1 window= geometry tries
+    local name=$1 window='' geometry tries
     shift
     "$program" "$@" >"$work/$name.log" 2>&1 &
     program_pid=$!

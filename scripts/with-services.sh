@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2317 # the functions are called from traps and through wait_for
 # Runs a command with the services that Ravenmark's tests and screenshots need, then stops them.
 #
 #   scripts/with-services.sh COMMAND [ARG...]
@@ -32,8 +33,17 @@ descendants() {
     done
 }
 
+# True while any of the PIDs is alive.
+any_alive() {
+    local pid
+    for pid in "$@"; do
+        kill -0 "$pid" 2>/dev/null && return 0
+    done
+    return 1
+}
+
 stop_services() {
-    local pid victims=() tries
+    local i pid victims=() tries
     # The last started first; each service's own children (the accessibility bus, activated services)
     # before the service.
     for ((i = ${#service_pids[@]} - 1; i >= 0; i--)); do
@@ -44,7 +54,7 @@ stop_services() {
     if ((${#victims[@]})); then
         kill -TERM "${victims[@]}" 2>/dev/null || true
         for ((tries = 0; tries < 50; tries++)); do
-            kill -0 "${victims[@]}" 2>/dev/null || break
+            any_alive "${victims[@]}" || break
             sleep 0.1
         done
         kill -KILL "${victims[@]}" 2>/dev/null || true
@@ -85,7 +95,8 @@ Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset \
 service_pids+=($!)
 display_written() { [[ -s "$rundir/display" ]] && (($(wc -l <"$rundir/display") > 0)); }
 wait_for display_written || fail "Xvfb did not start" "$rundir/xvfb.log"
-export DISPLAY=":$(head -n 1 "$rundir/display")"
+DISPLAY=":$(head -n 1 "$rundir/display")"
+export DISPLAY
 
 # --- Session bus. With --fork, dbus-daemon returns once it is listening.
 dbus-daemon --session --fork --nopidfile --address="unix:path=$rundir/session-bus" \
