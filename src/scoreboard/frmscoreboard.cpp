@@ -364,6 +364,8 @@ void frmScoreBoard::showEvent(QShowEvent* event) {
     }
     if (m_firstShow) {
         m_firstShow = false;
+        // Without a window manager (a kiosk display) nobody else gives the board the keyboard.
+        activateWindow();
         clkGame->setFocus();
     }
 }
