@@ -7,6 +7,11 @@ modest peak. Fast attack, short release, both shaped so the sound starts and
 ends at silence without a click. The output is deterministic: running the
 script again reproduces the committed file byte for byte.
 
+The horn is followed by a short stretch of silence. Qt's sound effect player
+stops the audio stream as soon as it has handed over the last samples, which
+throws away the tenth of a second or so still queued in the audio server; with
+the padding only silence is lost and the release stays intact.
+
 Usage: scripts/make-buzzer-wav.py [output.wav]
 """
 
@@ -20,6 +25,7 @@ RATE = 44100
 DURATION_S = 1.5
 ATTACK_S = 0.012
 RELEASE_S = 0.080
+TRAILING_SILENCE_S = 0.300
 PEAK_DBFS = -1.0
 # Keep every partial well below Nyquist so nothing aliases back into the audible band.
 HIGHEST_PARTIAL_HZ = 9000.0
@@ -76,7 +82,7 @@ def synthesise():
     shaped = [v * envelope(i / RATE) for i, v in enumerate(raw)]
     peak = max(abs(v) for v in shaped)
     gain = (10.0 ** (PEAK_DBFS / 20.0)) * 32767.0 / peak
-    return [int(round(v * gain)) for v in shaped]
+    return [int(round(v * gain)) for v in shaped] + [0] * int(RATE * TRAILING_SILENCE_S)
 
 
 def main():

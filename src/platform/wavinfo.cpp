@@ -107,6 +107,7 @@ std::optional<WaveInfo> parse(QByteArrayView head, qint64 fileSize) {
             if (!format) {
                 return std::nullopt;
             }
+            format->dataOffset = body;
             format->dataBytes = std::clamp<qint64>(fileSize - body, 0, size);
             return format;
         }

@@ -16,6 +16,8 @@ struct WaveInfo {
     qint64 sampleRate = 0;
     int bitsPerSample = 0;
     qint64 byteRate = 0;
+    // Where the samples start in the file, and how many bytes of them it holds.
+    qint64 dataOffset = 0;
     qint64 dataBytes = 0;
 
     // Whole milliseconds, rounded up.

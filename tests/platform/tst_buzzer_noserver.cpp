@@ -5,9 +5,9 @@
 #include "platform/multimediadevice.h"
 #include "platform/wavinfo.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QGuiApplication>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -330,7 +330,7 @@ void TestBuzzerNoServer::destroyWhilePlaying() {
 // nonexistent socket is set before the application object exists.
 int main(int argc, char** argv) {
     qputenv("PULSE_SERVER", "unix:/nonexistent/ravenmark-no-audio-server");
-    QGuiApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     TestBuzzerNoServer test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);

@@ -203,6 +203,8 @@ void TestWavInfo::parse() {
 
     QCOMPARE(info.has_value(), valid);
     if (info) {
+        // The samples start right after the data chunk's header.
+        QCOMPARE(bytes.mid(info->dataOffset - 8, 4), QByteArray("data"));
         QCOMPARE(info->dataBytes, dataBytes);
         QCOMPARE(info->durationMs(), durationMs);
     }
@@ -227,6 +229,7 @@ void TestWavInfo::readFile() {
     QCOMPARE(info->channels, 2);
     QCOMPARE(info->sampleRate, 48000);
     QCOMPARE(info->bitsPerSample, 16);
+    QCOMPARE(info->dataOffset, 44);
     QCOMPARE(info->dataBytes, 19200);
     QCOMPARE(info->durationMs(), 100);
 }
