@@ -1,7 +1,7 @@
 // The buzzer device without any audio server: every play must still report that it
 // finished, or the board would never sound the horn again.
 
-#include "buzzerfile.h"
+#include "buzzersupport.h"
 #include "platform/multimediadevice.h"
 #include "platform/wavinfo.h"
 
@@ -231,34 +231,21 @@ void TestBuzzerNoServer::boardHandlerCommandsDuringFinishAreSafe() {
     // GIVEN the board's guard and its end-of-play handler
     MultimediaDevice device;
     openHorn(device);
-    bool sounding = false;
-    int plays = 0;
-    connect(&device, &MultimediaDevice::playbackFinished, &device, [&] {
-        device.setCommand("Stop");
-        device.setCommand("Prev");
-        sounding = false;
-    });
-    const auto press = [&] {
-        if (!sounding) {
-            sounding = true;
-            ++plays;
-            device.setCommand("Play");
-        }
-    };
+    BoardGuard board(device);
     QSignalSpy finished(&device, &MultimediaDevice::playbackFinished);
 
     // WHEN the buzzer is pressed twice, then again after the sound
-    press();
-    press();
+    board.press();
+    board.press();
     QVERIFY(finished.wait(int(m_hornMs) + LateMs));
-    QVERIFY(!sounding);
-    press();
+    QVERIFY(!board.sounding());
+    board.press();
     QVERIFY(finished.wait(int(m_hornMs) + LateMs));
 
     // THEN the second press was ignored and the handler's Stop made no extra report
-    QCOMPARE(plays, 2);
+    QCOMPARE(board.plays(), 2);
     QCOMPARE(finished.count(), 2);
-    QVERIFY(!sounding);
+    QVERIFY(!board.sounding());
 }
 
 void TestBuzzerNoServer::playFromFinishedHandlerPlaysAgain() {

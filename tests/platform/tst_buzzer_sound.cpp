@@ -1,7 +1,7 @@
 // The buzzer through a real audio server: the test script runs PulseAudio with a null
 // sink, and what the sink plays is recorded from its monitor.
 
-#include "buzzerfile.h"
+#include "buzzersupport.h"
 #include "platform/multimediadevice.h"
 #include "platform/wavinfo.h"
 
@@ -225,20 +225,7 @@ void TestBuzzerSound::pressDuringPlaybackIsIgnored() {
     // GIVEN the board's guard around the device
     MultimediaDevice device;
     openHorn(device);
-    bool sounding = false;
-    int plays = 0;
-    connect(&device, &MultimediaDevice::playbackFinished, &device, [&] {
-        device.setCommand("Stop");
-        device.setCommand("Prev");
-        sounding = false;
-    });
-    const auto press = [&] {
-        if (!sounding) {
-            sounding = true;
-            ++plays;
-            device.setCommand("Play");
-        }
-    };
+    BoardGuard board(device);
     QSignalSpy finished(&device, &MultimediaDevice::playbackFinished);
     MonitorRecorder recorder(m_monitor);
     QVERIFY2(recorder.started(), "parecord does not start");
@@ -247,16 +234,16 @@ void TestBuzzerSound::pressDuringPlaybackIsIgnored() {
 
     // WHEN the buzzer is pressed, and pressed again when the sink has played half the horn
     const qint64 framesAtPlay = recorder.framesSoFar();
-    press();
+    board.press();
     QTRY_VERIFY_WITH_TIMEOUT(findSound(recorder.samples()).lengthMs() >= m_audibleMs / 2,
                              int(m_hornMs) + LateMs);
     QCOMPARE(finished.count(), 0);
-    press();
+    board.press();
 
     // THEN one horn sounds, one end is reported, and the board may press again
     QVERIFY(finished.wait(int(m_hornMs) + LateMs));
-    QCOMPARE(plays, 1);
-    QVERIFY(!sounding);
+    QCOMPARE(board.plays(), 1);
+    QVERIFY(!board.sounding());
     const Sound sound = findSound(recorder.finish());
     qInfo("%s", qPrintable(describe(sound, framesAtPlay)));
     QVERIFY2(
@@ -264,9 +251,9 @@ void TestBuzzerSound::pressDuringPlaybackIsIgnored() {
         qPrintable(describe(sound, framesAtPlay) + QString(", file audible for %1 ms").arg(m_audibleMs)));
 
     // WHEN pressed after the end THEN it sounds again
-    press();
+    board.press();
     QVERIFY(finished.wait(int(m_hornMs) + LateMs));
-    QCOMPARE(plays, 2);
+    QCOMPARE(board.plays(), 2);
     QCOMPARE(finished.count(), 2);
 }
 
