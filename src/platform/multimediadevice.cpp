@@ -47,8 +47,8 @@ void MultimediaDevice::open() {
         std::min<qint64>(info->durationMs() + FinishMarginMs, std::numeric_limits<int>::max()));
 
     m_effect = new QSoundEffect(this);
-    connect(m_effect, &QSoundEffect::playingChanged, this, &MultimediaDevice::onEffectChanged);
-    connect(m_effect, &QSoundEffect::statusChanged, this, &MultimediaDevice::onEffectChanged);
+    connect(m_effect, &QSoundEffect::playingChanged, this, &MultimediaDevice::onEffectPlayingChanged);
+    connect(m_effect, &QSoundEffect::statusChanged, this, &MultimediaDevice::onEffectStatusChanged);
     // Loading starts here, so that a later "Play" sounds at once.
     m_effect->setSource(QUrl::fromLocalFile(m_fileName));
 }
@@ -63,6 +63,8 @@ void MultimediaDevice::play() {
         m_effect->play();
     }
     if (m_effect && m_effect->isPlaying()) {
+        // Counted from now even if the sound is still loading, so that a load that
+        // never ends cannot hold the play open.
         finishSoon(m_playLimitMs);
     } else {
         finishSoon();
@@ -107,8 +109,21 @@ void MultimediaDevice::finish() {
     emit playbackFinished();
 }
 
-void MultimediaDevice::onEffectChanged() {
-    if (m_playing && (m_effect->status() == QSoundEffect::Error || !m_effect->isPlaying())) {
+void MultimediaDevice::onEffectPlayingChanged() {
+    if (m_playing && !m_effect->isPlaying()) {
         finishSoon();
+    }
+}
+
+void MultimediaDevice::onEffectStatusChanged() {
+    if (!m_playing) {
+        return;
+    }
+    if (m_effect->status() == QSoundEffect::Error) {
+        finishSoon();
+    } else if (m_effect->status() == QSoundEffect::Ready) {
+        // A play asked for while the file was still loading starts only now; its
+        // whole length is still to come.
+        finishSoon(m_playLimitMs);
     }
 }

@@ -53,7 +53,8 @@ private:
     void close();
     void finishSoon(int delayMs = 0);
     void finish();
-    void onEffectChanged();
+    void onEffectPlayingChanged();
+    void onEffectStatusChanged();
 
     QString m_fileName;
     QString m_command;

@@ -19,6 +19,7 @@ class TestBuzzerSound : public QObject {
 
 private slots:
     void initTestCase();
+    void hornSoundsAtOnceAndReportsItsEnd_data();
     void hornSoundsAtOnceAndReportsItsEnd();
     void pressDuringPlaybackIsIgnored();
 
@@ -177,10 +178,24 @@ void TestBuzzerSound::openHorn(MultimediaDevice& device) const {
     QVERIFY(device.isOpen());
 }
 
+void TestBuzzerSound::hornSoundsAtOnceAndReportsItsEnd_data() {
+    QTest::addColumn<bool>("openJustBeforePlay");
+
+    // The board opens the sound when its window loads, long before the first press;
+    // after the options dialog it reopens it, and a press may follow at once.
+    QTest::newRow("opened beforehand") << false;
+    QTest::newRow("played the moment it is opened") << true;
+}
+
 void TestBuzzerSound::hornSoundsAtOnceAndReportsItsEnd() {
-    // GIVEN the horn opened and the sink's monitor being recorded
+    QFETCH(bool, openJustBeforePlay);
+
+    // GIVEN the horn, opened now or only just before the play, and the sink's monitor
+    // being recorded
     MultimediaDevice device;
-    openHorn(device);
+    if (!openJustBeforePlay) {
+        openHorn(device);
+    }
     QSignalSpy playing(&device, &MultimediaDevice::playingChanged);
     QSignalSpy finished(&device, &MultimediaDevice::playbackFinished);
     MonitorRecorder recorder(m_monitor);
@@ -192,6 +207,9 @@ void TestBuzzerSound::hornSoundsAtOnceAndReportsItsEnd() {
     QElapsedTimer clock;
     clock.start();
     const qint64 framesAtPlay = recorder.framesSoFar();
+    if (openJustBeforePlay) {
+        openHorn(device);
+    }
     device.setCommand("Play");
 
     // THEN it is playing at once
@@ -206,8 +224,8 @@ void TestBuzzerSound::hornSoundsAtOnceAndReportsItsEnd() {
     QVERIFY2(finishedMs <= m_hornMs + LateMs, qPrintable(QString::number(finishedMs)));
     QCOMPARE(finished.count(), 1);
 
-    // AND the whole horn, loud, reached the sink
-    // Record on until nothing can still be on its way from the sink.
+    // AND the whole horn, loud, reached the sink; recording on until nothing can
+    // still be on its way from the sink
     QTRY_VERIFY_WITH_TIMEOUT(recorder.framesSoFar() >= framesAtPlay + (m_hornMs + LateMs) * RecordRate / 1000,
                              ProcessMs);
     const Sound sound = findSound(recorder.finish());
