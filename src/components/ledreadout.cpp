@@ -90,7 +90,7 @@ void LedReadout::refreshText() {
         return;
     }
     const QString old = std::exchange(m_shownText, std::move(text));
-    repaintLater();
+    repaintChangedCells();
     shownTextChanged(old);
 }
 
@@ -106,24 +106,81 @@ void LedReadout::refreshGeometry() {
 }
 
 void LedReadout::repaintLater() {
-    m_painting = QPixmap();
+    m_paintingStale = true;
+    m_staleCells = QRegion();
     update();
 }
 
-void LedReadout::drawPainting() {
-    const qreal dpr = devicePixelRatioF();
-    m_painting = QPixmap((QSizeF(size()) * dpr).toSize());
-    m_painting.setDevicePixelRatio(dpr);
-    m_painting.fill(m_back);
-    ++m_paintingsDrawn;
-
-    QPainter painter(&m_painting);
-    painter.setRenderHint(QPainter::Antialiasing);
+std::vector<led::Cell> LedReadout::layoutCells() const {
     // A widget laid out larger than it asked for keeps its digits centred.
     const led::Metrics m = metrics();
     const QSizeF exact = led::readoutSize(m_places, m);
     const QPointF origin((width() - exact.width()) / 2, (height() - exact.height()) / 2);
-    const std::vector<led::Cell> cells = led::layoutText(m_shownText, m_places, m, origin);
+    return led::layoutText(m_shownText, m_places, m, origin);
+}
+
+// A clock ticking at 4K changes one digit a second: redraw and copy just that digit's
+// box when the other characters keep their places.
+void LedReadout::repaintChangedCells() {
+    if (m_paintingStale || m_painting.isNull()) {
+        repaintLater();
+        return;
+    }
+    std::vector<led::Cell> cells = layoutCells();
+    if (cells.size() != m_cells.size()) {
+        repaintLater();
+        return;
+    }
+    QRegion changed;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (cells[i].rect != m_cells[i].rect || cells[i].kind != m_cells[i].kind) {
+            repaintLater();
+            return;
+        }
+        if (cells[i].ch != m_cells[i].ch) {
+            changed += cells[i].rect.toAlignedRect();
+        }
+    }
+    // Neighbours closer than a pixel share edge pixels: then redraw everything.
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (cells[i].ch == m_cells[i].ch && changed.intersects(cells[i].rect.toAlignedRect())) {
+            repaintLater();
+            return;
+        }
+    }
+    m_staleCells += changed;
+    update(changed);
+}
+
+void LedReadout::drawPainting() {
+    const qreal dpr = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * dpr).toSize();
+    const bool whole = m_paintingStale || m_painting.size() != pixels;
+    if (m_painting.size() != pixels) {
+        m_painting = QPixmap(pixels);
+    }
+    m_painting.setDevicePixelRatio(dpr);
+    ++m_paintingsDrawn;
+
+    m_cells = layoutCells();
+    QPainter painter(&m_painting);
+    std::vector<led::Cell> cells;
+    if (whole) {
+        painter.fillRect(rect(), m_back);
+        cells = m_cells;
+    } else {
+        painter.setClipRegion(m_staleCells);
+        painter.fillRect(m_staleCells.boundingRect(), m_back);
+        for (const led::Cell& cell : m_cells) {
+            if (m_staleCells.intersects(cell.rect.toAlignedRect())) {
+                cells.push_back(cell);
+            }
+        }
+    }
+    m_paintingStale = false;
+    m_staleCells = QRegion();
+
+    painter.setRenderHint(QPainter::Antialiasing);
     led::paintCells(painter, cells, {m_lit, led::unlitColour(m_lit, m_back), m_ledType == DotsType});
     if (m_frame.isValid()) {
         painter.setRenderHint(QPainter::Antialiasing, false);
@@ -135,15 +192,16 @@ void LedReadout::drawPainting() {
 
 void LedReadout::paintEvent(QPaintEvent*) {
     const QSize wanted = (QSizeF(size()) * devicePixelRatioF()).toSize();
-    if (m_painting.isNull() || m_painting.size() != wanted) {
+    if (m_paintingStale || !m_staleCells.isEmpty() || m_painting.size() != wanted) {
         drawPainting();
     }
+    // The painter is clipped to the update region, so an update of one digit copies one digit.
     QPainter painter(this);
     painter.drawPixmap(0, 0, m_painting);
 }
 
 void LedReadout::resizeEvent(QResizeEvent* event) {
-    m_painting = QPixmap();
+    m_painting = QPixmap(); // the new size needs a new one
     QWidget::resizeEvent(event);
 }
 

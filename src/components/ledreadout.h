@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QPixmap>
+#include <QRegion>
 #include <QWidget>
 
 // What the LED read-outs have in common: the look properties, sizing from the digit
@@ -87,6 +88,8 @@ private:
     led::Metrics metrics() const;
     void setLength(int& field, int twips);
     void repaintLater();
+    void repaintChangedCells();
+    std::vector<led::Cell> layoutCells() const;
     void drawPainting();
 
     void setColour(QColor& field, const QColor& color);
@@ -103,6 +106,9 @@ private:
     QString m_shownText;
     std::vector<led::SlotKind> m_places;
     QPixmap m_painting;
+    std::vector<led::Cell> m_cells; // what m_painting shows
+    bool m_paintingStale = true;    // redraw all of it
+    QRegion m_staleCells;           // else redraw just these boxes
     int m_paintingsDrawn = 0;
 };
 

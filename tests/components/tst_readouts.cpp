@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QKeyEvent>
+#include <QPaintEvent>
 #include <QSignalSpy>
 #include <QTest>
 #include <functional>
@@ -57,6 +58,11 @@ private slots:
     void digitRedrawsOnlyOnChange();
     void clockRedrawsOnlyOnChange_data();
     void clockRedrawsOnlyOnChange();
+    void changedDigitsLookLikeAFreshPanel_data();
+    void changedDigitsLookLikeAFreshPanel();
+    void changedClockLooksLikeAFreshClock_data();
+    void changedClockLooksLikeAFreshClock();
+    void oneChangedDigitRepaintsOnlyItsBox();
     void ledTypeOtherThanDotsDrawsLines_data();
     void ledTypeOtherThanDotsDrawsLines();
     void clearedReadoutShowsOnlyUnlitSegments();
@@ -291,6 +297,105 @@ void TestReadouts::clockRedrawsOnlyOnChange() {
     }
     renderOf(clock);
     QCOMPARE(clock.paintingsDrawn(), before + (redrawn ? 1 : 0));
+}
+
+// A change of value redraws only the digits that changed; the result must be exactly
+// what a read-out showing the new value from the start paints.
+void TestReadouts::changedDigitsLookLikeAFreshPanel_data() {
+    QTest::addColumn<int>("max");
+    QTest::addColumn<int>("ledType");
+    QTest::addColumn<QList<int>>("captions");
+
+    QTest::newRow("last digit") << 199 << 0 << QList<int>{188, 189};
+    QTest::newRow("last digit, dots") << 199 << 1 << QList<int>{188, 189};
+    QTest::newRow("half place lights") << 199 << 0 << QList<int>{99, 100};
+    QTest::newRow("half place goes dark") << 199 << 1 << QList<int>{100, 99};
+    QTest::newRow("from cleared") << 99 << 0 << QList<int>{-1, 24};
+    QTest::newRow("to cleared") << 99 << 1 << QList<int>{24, -1};
+    QTest::newRow("into squeezed") << 19 << 0 << QList<int>{12, 25};
+    QTest::newRow("out of squeezed") << 19 << 1 << QList<int>{25, 12};
+    QTest::newRow("several changes before a paint") << 199 << 0 << QList<int>{111, 112, 122, 121};
+    QTest::newRow("back to where it was") << 99 << 0 << QList<int>{35, 34, 35};
+}
+
+void TestReadouts::changedDigitsLookLikeAFreshPanel() {
+    QFETCH(int, max);
+    QFETCH(int, ledType);
+    QFETCH(QList<int>, captions);
+
+    DigitPanel changed;
+    changed.setMax(max);
+    changed.setLedType(ledType);
+    changed.setCaption(captions.front());
+    renderOf(changed);
+    // Every value but the last is painted, the last ones pile up unpainted.
+    for (qsizetype i = 1; i < captions.size(); ++i) {
+        changed.setCaption(captions[i]);
+        if (i + 1 < captions.size() && i % 2 == 0) {
+            renderOf(changed);
+        }
+    }
+
+    DigitPanel fresh;
+    fresh.setMax(max);
+    fresh.setLedType(ledType);
+    fresh.setCaption(captions.back());
+    QCOMPARE(renderOf(changed), renderOf(fresh));
+}
+
+void TestReadouts::changedClockLooksLikeAFreshClock_data() {
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QList<float>>("captions");
+
+    QTest::newRow("seconds tick") << ClockPanel::MinutesFormat << QList<float>{62, 61};
+    QTest::newRow("minute rolls over") << ClockPanel::MinutesFormat << QList<float>{600, 599};
+    QTest::newRow("leading minute goes dark") << ClockPanel::MinutesFormat << QList<float>{600, 540};
+    QTest::newRow("tenths tick") << ClockPanel::TenthsFormat << QList<float>{59.9f, 59.8f};
+    QTest::newRow("into three-digit minutes") << ClockPanel::MinutesFormat << QList<float>{5999, 6000};
+}
+
+void TestReadouts::changedClockLooksLikeAFreshClock() {
+    QFETCH(QString, format);
+    QFETCH(QList<float>, captions);
+
+    ClockPanel changed;
+    changed.setFrameColor(Qt::white);
+    changed.setTimeFormat(format);
+    changed.setCaption(captions.front());
+    renderOf(changed);
+    changed.setCaption(captions.back());
+
+    ClockPanel fresh;
+    fresh.setFrameColor(Qt::white);
+    fresh.setTimeFormat(format);
+    fresh.setCaption(captions.back());
+    QCOMPARE(renderOf(changed), renderOf(fresh));
+}
+
+void TestReadouts::oneChangedDigitRepaintsOnlyItsBox() {
+    DigitPanel panel;
+    panel.setMax(199);
+    panel.setCaption(188);
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+
+    struct PaintWatch : QObject {
+        QRegion painted;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) {
+                painted += static_cast<QPaintEvent*>(event)->region();
+            }
+            return false;
+        }
+    } watch;
+    panel.installEventFilter(&watch);
+    panel.setCaption(189);
+    QTRY_VERIFY(!watch.painted.isEmpty());
+    // The last of three places, not the whole read-out.
+    QVERIFY2(watch.painted.boundingRect().left() > panel.width() / 2,
+             qPrintable(QStringLiteral("painted from x %1 of %2")
+                            .arg(watch.painted.boundingRect().left())
+                            .arg(panel.width())));
 }
 
 void TestReadouts::ledTypeOtherThanDotsDrawsLines_data() {
