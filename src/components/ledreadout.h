@@ -42,8 +42,9 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
-    // How often the painting has been drawn from scratch rather than copied from the
-    // cache; lets tests and benchmarks see that an unchanged write costs nothing.
+    // How often the cached painting has been drawn, wholly or the changed digits only,
+    // rather than just copied; lets tests and benchmarks see that an unchanged write
+    // costs nothing.
     int paintingsDrawn() const { return m_paintingsDrawn; }
 
 signals:
