@@ -1,6 +1,39 @@
 #include "scoreboard/boardshape.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QPainter>
+
+namespace {
+
+class BoardShapeAccessible : public QAccessibleWidget {
+public:
+    explicit BoardShapeAccessible(BoardShape* shape) : QAccessibleWidget(shape, QAccessible::Indicator) {}
+
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.checkable = true;
+        s.checked = static_cast<const BoardShape*>(widget())->lit();
+        return s;
+    }
+};
+
+QAccessibleInterface* boardShapeFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String("BoardShape") && object != nullptr && object->isWidgetType()) {
+        return new BoardShapeAccessible(static_cast<BoardShape*>(object));
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void installBoardShapeAccessibility() {
+    static const bool installed = [] {
+        QAccessible::installFactory(boardShapeFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
 
 BoardShape::BoardShape(Kind kind, QWidget* parent) : QWidget(parent), m_kind(kind) {
     setFocusPolicy(Qt::NoFocus);
@@ -29,6 +62,17 @@ void BoardShape::setBorderWidth(int px) {
     }
     m_borderWidth = px;
     update();
+}
+
+void BoardShape::setLit(bool lit) {
+    if (lit == m_lit) {
+        return;
+    }
+    m_lit = lit;
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 void BoardShape::paintEvent(QPaintEvent*) {

@@ -10,6 +10,7 @@ class BoardShape : public QWidget {
     Q_PROPERTY(QColor BorderColor READ borderColor WRITE setBorderColor)
     Q_PROPERTY(QColor FillColor READ fillColor WRITE setFillColor)
     Q_PROPERTY(int BorderWidth READ borderWidth WRITE setBorderWidth)
+    Q_PROPERTY(bool Lit READ lit WRITE setLit)
 
 public:
     enum class Kind { Rectangle, RoundedRectangle, Circle };
@@ -25,6 +26,9 @@ public:
     // In pixels; 0 draws no outline.
     int borderWidth() const { return m_borderWidth; }
     void setBorderWidth(int px);
+    // Whether a light is on; what assistive tools read for the bonus lights.
+    bool lit() const { return m_lit; }
+    void setLit(bool lit);
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -34,4 +38,8 @@ private:
     QColor m_border = Qt::black;
     QColor m_fill;
     int m_borderWidth = 1;
+    bool m_lit = false;
 };
+
+// Makes the shapes known to assistive tools as indicators, checked while lit.
+void installBoardShapeAccessibility();

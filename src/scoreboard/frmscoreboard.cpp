@@ -88,6 +88,7 @@ frmScoreBoard::frmScoreBoard(QWidget* parent, BoardEnvironment environment)
         };
     }
     installReadoutAccessibility();
+    installBoardShapeAccessibility();
     buildBoard();
     loadBoard();
 }
@@ -184,6 +185,11 @@ void frmScoreBoard::buildBoard() {
         shpBonusV[i] = makeShape(BoardShape::Kind::Circle, "shpBonusV", bonusLeftV[i], 4500, 255, 255);
         shpBonusH[i]->setProperty("Index", i);
         shpBonusV[i]->setProperty("Index", i);
+        const QString place = i == 0 ? QStringLiteral("inner") : QStringLiteral("outer");
+        shpBonusH[i]->setAccessibleName(QStringLiteral("Home bonus, %1").arg(place));
+        shpBonusV[i]->setAccessibleName(QStringLiteral("Visitor bonus, %1").arg(place));
+        shpBonusH[i]->setAccessibleDescription(QStringLiteral("shpBonusH(%1)").arg(i));
+        shpBonusV[i]->setAccessibleDescription(QStringLiteral("shpBonusV(%1)").arg(i));
         for (BoardShape* light : {shpBonusH[i], shpBonusV[i]}) {
             light->setBorderColor(Qt::black);
             light->setFillColor(designGrey(64));
@@ -535,14 +541,18 @@ void frmScoreBoard::UpdateBonus() {
     for (BoardShape* light : {shpBonusH[0], shpBonusH[1], shpBonusV[0], shpBonusV[1]}) {
         light->setBorderColor(settingsColor(Settings.LEDBack));
     }
-    // A side's lights show the other team's fouls: the visitor side lights up when the
-    // home team reaches the thresholds.
-    const int home = fieldValue(digFoulsH);
-    shpBonusV[0]->setFillColor(home >= Settings.BonusInner ? lit : dark);
-    shpBonusV[1]->setFillColor(home >= Settings.BonusOuter ? lit : dark);
-    const int visitor = fieldValue(digFoulsV);
-    shpBonusH[0]->setFillColor(visitor >= Settings.BonusInner ? lit : dark);
-    shpBonusH[1]->setFillColor(visitor >= Settings.BonusOuter ? lit : dark);
+    // A side's lights show the other team's fouls (a cleared field counts as -1 here): the visitor side
+    // lights up when the home team reaches the thresholds.
+    const auto light = [&](BoardShape* shape, bool on) {
+        shape->setFillColor(on ? lit : dark);
+        shape->setLit(on);
+    };
+    const int home = digFoulsH->caption();
+    light(shpBonusV[0], home >= Settings.BonusInner);
+    light(shpBonusV[1], home >= Settings.BonusOuter);
+    const int visitor = digFoulsV->caption();
+    light(shpBonusH[0], visitor >= Settings.BonusInner);
+    light(shpBonusH[1], visitor >= Settings.BonusOuter);
 }
 
 double frmScoreBoard::RSize(int value) const {

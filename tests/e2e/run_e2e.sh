@@ -132,7 +132,7 @@ board_pid=$!
 
 echo "board: pid $board_pid on DISPLAY=$DISPLAY"
 status=0
-# shellcheck disable=SC2086  # E2E_DRIVER_OPTIONS holds separate options, e.g. --require-self-focus
+# shellcheck disable=SC2086  # E2E_DRIVER_OPTIONS holds separate options, e.g. --allow-focus-help
 /usr/bin/python3 "$here/test_keyboard_e2e.py" --pid "$board_pid" --xkeys "$xkeys" ${E2E_DRIVER_OPTIONS:-} ||
     status=$?
 if ! kill -0 "$board_pid" 2>/dev/null; then

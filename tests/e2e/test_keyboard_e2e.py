@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Drives a running Ravenmark board with real key presses and reads its values back through AT-SPI.
 
-    test_keyboard_e2e.py --pid PID --xkeys PATH [--require-self-focus]
+    test_keyboard_e2e.py --pid PID --xkeys PATH [--allow-focus-help]
 
 The board must have been started with "bypass" and a new, empty settings store, so that every key has its
 default binding. Keys go through the X server by XTest (the xkeys helper); the read-outs are found on the
@@ -22,6 +22,8 @@ from gi.repository import Atspi
 
 WINDOW_TITLE = "Ravenmark"
 FIELDS = ("digHome", "digVisitor", "digFoulsH", "digFoulsV", "digTimeoutsH", "digTimeoutsV", "digPeriod")
+# The bonus lights: inner (0) and outer (1) on each side; an indicator that is checked while lit.
+LIGHTS = ("shpBonusH(0)", "shpBonusH(1)", "shpBonusV(0)", "shpBonusV(1)")
 
 # Seconds. Start-up is generous: a Debug or sanitizer build under a loaded machine starts slowly.
 APP_TIMEOUT = 60.0
@@ -104,9 +106,9 @@ class Board:
         found = {}
         for accessible in descendants(self.frame):
             description = accessible.description
-            if description in FIELDS or description == "clkGame":
+            if description in FIELDS or description in LIGHTS or description == "clkGame":
                 found[description] = accessible
-        return found if len(found) == len(FIELDS) + 1 else None
+        return found if len(found) == len(FIELDS) + len(LIGHTS) + 1 else None
 
     def value(self, field):
         return round(self.fields[field].queryValue().currentValue)
@@ -116,6 +118,21 @@ class Board:
 
     def active(self):
         return has_state(self.frame, pyatspi.STATE_ACTIVE)
+
+    def lit(self, light):
+        return has_state(self.fields[light], pyatspi.STATE_CHECKED)
+
+    def expect_lights(self, step, lit):
+        """Polls until exactly the lights in lit are on."""
+        deadline = time.monotonic() + STEP_TIMEOUT
+        while True:
+            on = {light for light in LIGHTS if self.lit(light)}
+            if on == set(lit) or time.monotonic() >= deadline:
+                break
+            time.sleep(POLL_INTERVAL)
+        shown = ", ".join(sorted(on)) or "none"
+        self.record(on == set(lit), f"{step}: bonus lights lit: {shown}"
+                    + ("" if on == set(lit) else f", expected {', '.join(sorted(lit)) or 'none'}"))
 
     def focused(self, field):
         return has_state(self.fields[field], pyatspi.STATE_FOCUSED)
@@ -214,7 +231,10 @@ def run(board, require_self_focus):
     step("Home (home +2)", ["Home"], {"digHome": 5})
     step("Page Up (home +3)", ["Prior"], {"digHome": 8})
     step("Delete (visitor +1)", ["Delete"], {"digVisitor": 1})
+    board.expect_lights("start", [])
     step("F11 x8 (home team fouls +1 each)", ["F11"], {"digFoulsH": 8}, repeat=8)
+    # Eight home fouls pass the inner threshold (7): the visitor side's inner light shows it.
+    board.expect_lights("F11 x8", ["shpBonusV(0)"])
     step("P (period +1)", ["p"], {"digPeriod": 2})
     step("F7 (home timeouts -1 from 0 clears)", ["F7"], {"digTimeoutsH": -1})
     # A cleared field counts as 0, so F7 again leaves it cleared. Nothing to see, so F8 follows as a
@@ -261,8 +281,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--pid", type=int, required=True, help="process id of the running board")
     parser.add_argument("--xkeys", required=True, help="path of the XTest key sender")
-    parser.add_argument("--require-self-focus", action="store_true",
-                        help="fail when the board does not take the keyboard focus by itself")
+    parser.add_argument("--allow-focus-help", dest="require_self_focus", action="store_false",
+                        help="focus the board from outside when it does not take the keyboard focus by itself")
     args = parser.parse_args()
 
     board = None

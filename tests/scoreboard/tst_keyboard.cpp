@@ -412,6 +412,7 @@ void TestKeyboard::bonusLights() {
     const QList<BoardShape*> lights{home[0], home[1], visitor[0], visitor[1]};
     for (int i = 0; i < 4; ++i) {
         QCOMPARE(lights[i]->fillColor(), lit[i] == u'1' ? on : off);
+        QCOMPARE(lights[i]->lit(), lit[i] == u'1');
         QCOMPARE(lights[i]->borderColor(), rgbcolor::toQColor(Settings.LEDBack));
     }
 }
