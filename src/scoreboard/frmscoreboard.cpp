@@ -65,12 +65,6 @@ QColor settingsColor(std::int32_t value) {
     return rgbcolor::toQColor(value);
 }
 
-// The current value of a number read-out, as the bonus check compares it: a cleared
-// field is -1, not 0.
-int fieldValue(const DigitPanel* panel) {
-    return panel->caption();
-}
-
 } // namespace
 
 frmScoreBoard::frmScoreBoard(QWidget* parent, BoardEnvironment environment)
