@@ -4,6 +4,7 @@
 #   make test         build and run every test, also under AddressSanitizer and UBSan
 #   make build        build into build/
 #   make bench        build the benchmarks into build-bench/ and run them
+#   make fuzz         build the fuzzers with clang into build-fuzz/ and run each for FUZZ_SECONDS (60)
 #   make format       format src, tests, bench and fuzz with clang-format
 #   make format-check fail when a file is not formatted
 #   make screenshots  take docs/screenshots/splash.png and board.png on a virtual X server
@@ -11,10 +12,11 @@
 #   make clean        remove the build folders
 
 ARGS ?=
+FUZZ_SECONDS ?= 60
 CLANG_FORMAT ?= clang-format
 FORMATTED = $(shell find src tests bench fuzz \( -name '*.cpp' -o -name '*.h' \) 2>/dev/null)
 
-.PHONY: run test build bench format format-check screenshots setup clean
+.PHONY: run test build bench fuzz format format-check screenshots setup clean
 
 run:
 	scripts/run.sh $(ARGS)
@@ -27,6 +29,9 @@ build: setup
 
 bench:
 	scripts/bench.sh
+
+fuzz:
+	scripts/fuzz.sh $(FUZZ_SECONDS)
 
 format:
 	scripts/setup.sh format
@@ -43,4 +48,4 @@ setup:
 	scripts/setup.sh
 
 clean:
-	rm -rf build build-asan build-bench
+	rm -rf build build-asan build-bench build-fuzz

@@ -4,6 +4,7 @@
 #   scripts/setup.sh              build, test and run
 #   scripts/setup.sh bench        ... and the benchmarks
 #   scripts/setup.sh format       ... and clang-format
+#   scripts/setup.sh fuzz         ... and clang with libFuzzer
 #   scripts/setup.sh screenshots  ... and the screenshot tools
 #   scripts/setup.sh all          everything above
 #
@@ -28,6 +29,7 @@ core=(
 )
 bench=(libbenchmark-dev)
 format=(clang-format)
+fuzz=(clang libclang-rt-14-dev)
 screenshots=(x11-utils imagemagick)
 
 wanted=("${core[@]}")
@@ -35,10 +37,11 @@ for group in "$@"; do
     case "$group" in
     bench) wanted+=("${bench[@]}") ;;
     format) wanted+=("${format[@]}") ;;
+    fuzz) wanted+=("${fuzz[@]}") ;;
     screenshots) wanted+=("${screenshots[@]}") ;;
-    all) wanted+=("${bench[@]}" "${format[@]}" "${screenshots[@]}") ;;
+    all) wanted+=("${bench[@]}" "${format[@]}" "${fuzz[@]}" "${screenshots[@]}") ;;
     *)
-        echo "setup.sh: unknown group '$group' (bench, format, screenshots, all)" >&2
+        echo "setup.sh: unknown group '$group' (bench, format, fuzz, screenshots, all)" >&2
         exit 2
         ;;
     esac
