@@ -4,6 +4,7 @@
 #include "platform/twips.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -212,7 +213,11 @@ void LedReadout::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
 }
 
-void LedReadout::focusInEvent(QFocusEvent*) {
-    // No focus look of our own (the board draws its marker), so no repaint either.
-    emit focusReceived();
+void LedReadout::focusInEvent(QFocusEvent* event) {
+    // No focus look of our own (the board draws its marker), so no repaint either. The
+    // window coming back to the front, or a popup closing, hands the focus back to the
+    // same read-out: that is no new selection.
+    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason) {
+        emit focusReceived();
+    }
 }

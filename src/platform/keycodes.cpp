@@ -97,6 +97,18 @@ constexpr std::array KeypadKeys{
     Mapping{Qt::Key_Slash, 111},
 };
 
+// The digit row and the punctuation keys by position, as X11 and Wayland number them
+// (evdev codes + 8). Windows gives these keys the same codes on every layout (the digit
+// row is 48-57 even where it types symbols unshifted), so we go by the key, not by the
+// character it types on the current layout.
+constexpr std::array PhysicalKeys{
+    Mapping{10, 49},  Mapping{11, 50},  Mapping{12, 51},  Mapping{13, 52},  Mapping{14, 53},
+    Mapping{15, 54},  Mapping{16, 55},  Mapping{17, 56},  Mapping{18, 57},  Mapping{19, 48},
+    Mapping{20, 189}, Mapping{21, 187}, Mapping{34, 219}, Mapping{35, 221}, Mapping{47, 186},
+    Mapping{48, 222}, Mapping{49, 192}, Mapping{51, 220}, Mapping{59, 188}, Mapping{60, 190},
+    Mapping{61, 191},
+};
+
 constexpr int KeypadDigit0 = 96;
 constexpr int F1 = 112;
 constexpr int FunctionKeyCount = 24;
@@ -129,13 +141,25 @@ int fromQtKey(int key, bool keypad) {
     return lookUp(MainKeys, key);
 }
 
+int fromX11Keycode(int keycode) {
+    return lookUp(PhysicalKeys, keycode);
+}
+
 int fromKeyEvent(const QKeyEvent& e) {
 #ifdef Q_OS_WIN
     if (const quint32 native = e.nativeVirtualKey(); native != 0) {
         return static_cast<int>(native);
     }
 #endif
-    return fromQtKey(e.key(), e.modifiers().testFlag(Qt::KeypadModifier));
+    const bool keypad = e.modifiers().testFlag(Qt::KeypadModifier);
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    if (!keypad && e.nativeScanCode() != 0) {
+        if (const int code = fromX11Keycode(static_cast<int>(e.nativeScanCode())); code != -1) {
+            return code;
+        }
+    }
+#endif
+    return fromQtKey(e.key(), keypad);
 }
 
 } // namespace keycodes

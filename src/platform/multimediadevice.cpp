@@ -2,6 +2,7 @@
 
 #include "platform/wavinfo.h"
 
+#include <QFileInfo>
 #include <QSoundEffect>
 #include <QUrl>
 #include <algorithm>
@@ -39,12 +40,18 @@ void MultimediaDevice::open() {
     close();
     // Only a file whose length is known is handed to the audio system, so that
     // every play it starts can also be ended by the clock.
+    // Only a regular file of a sound's size: a pipe or device would block the board, and a
+    // huge file would be read into memory whole.
+    const QFileInfo file(m_fileName);
+    if (!file.isFile() || file.size() > MaxFileBytes) {
+        return;
+    }
     const std::optional<wavinfo::WaveInfo> info = wavinfo::readFile(m_fileName);
     if (!info) {
         return;
     }
-    m_playLimitMs = static_cast<int>(
-        std::min<qint64>(info->durationMs() + FinishMarginMs, std::numeric_limits<int>::max()));
+    // A header may claim any length; no horn is held longer than this.
+    m_playLimitMs = static_cast<int>(std::min<qint64>(info->durationMs(), MaxPlayMs) + FinishMarginMs);
 
     m_effect = new QSoundEffect(this);
     connect(m_effect, &QSoundEffect::playingChanged, this, &MultimediaDevice::onEffectPlayingChanged);

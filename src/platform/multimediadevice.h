@@ -24,6 +24,9 @@ public:
     // How long after the file's own length a play is declared finished when the
     // audio system has not said so itself.
     static constexpr int FinishMarginMs = 250;
+    // Limits on what is taken for a buzzer sound.
+    static constexpr qint64 MaxFileBytes = 64 * 1024 * 1024;
+    static constexpr qint64 MaxPlayMs = 60 * 1000;
 
     explicit MultimediaDevice(QObject* parent = nullptr);
     ~MultimediaDevice() override;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QColor>
-
 #include <cstdint>
 
 // Stored colours are 32-bit numbers with red in the low byte, then green, then blue
@@ -14,7 +13,8 @@ inline QColor toQColor(std::int32_t value) {
 }
 
 inline std::int32_t fromQColor(const QColor& color) {
-    return std::int32_t(color.red()) | (std::int32_t(color.green()) << 8) | (std::int32_t(color.blue()) << 16);
+    return std::int32_t(color.red()) | (std::int32_t(color.green()) << 8) |
+           (std::int32_t(color.blue()) << 16);
 }
 
 } // namespace rgbcolor

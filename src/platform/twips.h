@@ -3,7 +3,6 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
-
 #include <cmath>
 
 // Positions and sizes of the board's design are in twips (1440 to the inch). We map
@@ -12,14 +11,24 @@ namespace twips {
 
 inline constexpr int PerPixel = 15;
 
-inline constexpr double toPixelsF(double tw) { return tw / PerPixel; }
-inline int toPixels(double tw) { return static_cast<int>(std::lround(tw / PerPixel)); }
-inline constexpr double fromPixels(double px) { return px * PerPixel; }
+inline constexpr double toPixelsF(double tw) {
+    return tw / PerPixel;
+}
+inline int toPixels(double tw) {
+    return static_cast<int>(std::lround(tw / PerPixel));
+}
+inline constexpr double fromPixels(double px) {
+    return px * PerPixel;
+}
 
 inline QRect toPixels(int left, int top, int width, int height) {
     return QRect(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
 }
-inline QSize toPixels(QSize tw) { return QSize(toPixels(tw.width()), toPixels(tw.height())); }
-inline QPoint toPixels(QPoint tw) { return QPoint(toPixels(tw.x()), toPixels(tw.y())); }
+inline QSize toPixels(QSize tw) {
+    return QSize(toPixels(tw.width()), toPixels(tw.height()));
+}
+inline QPoint toPixels(QPoint tw) {
+    return QPoint(toPixels(tw.x()), toPixels(tw.y()));
+}
 
 } // namespace twips

@@ -17,6 +17,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QTimer>
 #include <QWindow>
 #include <limits>
@@ -61,6 +63,20 @@ void setTextColor(QLabel* label, const QColor& color) {
     label->setPalette(pal);
 }
 
+// Whether a Qt time format shows the hour as 1-12: it has an AM/PM marker ("a", "A",
+// "ap", "AP") outside quoted text.
+bool usesTwelveHourClock(const QString& format) {
+    bool quoted = false;
+    for (QChar c : format) {
+        if (c == u'\'') {
+            quoted = !quoted;
+        } else if (!quoted && (c == u'a' || c == u'A')) {
+            return true;
+        }
+    }
+    return false;
+}
+
 QColor settingsColor(std::int32_t value) {
     return rgbcolor::toQColor(value);
 }
@@ -75,10 +91,9 @@ frmScoreBoard::frmScoreBoard(QWidget* parent, BoardEnvironment environment)
         };
     }
     if (!m_env.twelveHourClock) {
-        m_env.twelveHourClock = [] {
-            return QLocale::system()
-                .timeFormat(QLocale::ShortFormat)
-                .contains(QLatin1String("ap"), Qt::CaseInsensitive);
+        const bool twelveHour = usesTwelveHourClock(QLocale::system().timeFormat(QLocale::ShortFormat));
+        m_env.twelveHourClock = [twelveHour] {
+            return twelveHour;
         };
     }
     installReadoutAccessibility();
@@ -325,7 +340,7 @@ void frmScoreBoard::ObjectSelected(QWidget* selectedObject) {
 // ---------------------------------------------------------------- keyboard
 
 bool frmScoreBoard::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == windowHandle()) {
+    if (watched == m_keyWindow && watched != nullptr) {
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
             keyDown(keycodes::fromKeyEvent(*key));
@@ -343,7 +358,13 @@ bool frmScoreBoard::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
-    if ((watched == lblPossH || watched == lblPossV) && event->type() == QEvent::MouseButtonPress) {
+    if ((watched == lblPossH || watched == lblPossV) && event->type() == QEvent::MouseButtonRelease) {
+        // A click: the left button let go over the arrow.
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        auto* arrow = static_cast<QWidget*>(watched);
+        if (mouse->button() != Qt::LeftButton || !arrow->rect().contains(mouse->position().toPoint())) {
+            return false;
+        }
         if (watched == lblPossH) {
             TogglePossessionHome();
         } else {
@@ -358,15 +379,19 @@ void frmScoreBoard::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // Every key press of this window passes one filter on its native window, so no
     // press can be dispatched twice however Qt propagates it between widgets.
-    if (!m_keyFilterInstalled && windowHandle() != nullptr) {
-        windowHandle()->installEventFilter(this);
-        m_keyFilterInstalled = true;
+    if (windowHandle() != m_keyWindow) {
+        if (m_keyWindow != nullptr) {
+            m_keyWindow->removeEventFilter(this);
+        }
+        m_keyWindow = windowHandle();
+        m_keyWindow->installEventFilter(this);
     }
     if (m_firstShow) {
         m_firstShow = false;
         // Without a window manager (a kiosk display) nobody else gives the board the keyboard.
         activateWindow();
         clkGame->setFocus();
+        ObjectSelected(clkGame);
     }
 }
 
@@ -393,7 +418,12 @@ void frmScoreBoard::keyDown(int keyCode) {
 }
 
 void frmScoreBoard::numberFieldKeyDown(const NumberField& field, int keyCode) {
+    // A command may run a dialog of its own; the board may be gone when it returns.
+    const QPointer<frmScoreBoard> self(this);
     AllKeyCode(keyCode);
+    if (self.isNull()) {
+        return;
+    }
     m_typedEntry.TypeDigit(*field.panel, KeyCodeToAsci(keyCode), -1, field.maximum);
     if (field.teamFouls) {
         UpdateBonus();
@@ -402,6 +432,10 @@ void frmScoreBoard::numberFieldKeyDown(const NumberField& field, int keyCode) {
 
 void frmScoreBoard::AllKeyCode(int keyCode) {
     using modShowDigits::ApplyEntry;
+    // A key without a code is no command, whatever a garbled setting holds.
+    if (keyCode == keycodes::NoKey) {
+        return;
+    }
     const auto& s = Settings;
     if (keyCode == s.StartStopClockKey) {
         StartStopClock();
@@ -458,6 +492,9 @@ void frmScoreBoard::AllKeyUp(int keyCode, Qt::KeyboardModifiers) {
 }
 
 int frmScoreBoard::KeyCodeToAsci(int keyCode) const {
+    if (keyCode == keycodes::NoKey) {
+        return -1;
+    }
     if (keyCode == 32) {
         return 32;
     }
@@ -570,7 +607,8 @@ void frmScoreBoard::UpdateLabels() {
     const auto teamFont = [this](QLabel* label) {
         QFont font = label->font();
         const double size = RSize(static_cast<int>(Settings.TeamSize.roundHalfEven()));
-        font.setPointSizeF(std::clamp(std::round(size), 1.0, 500.0));
+        // Rounded to a whole point, a tie to the even one.
+        font.setPointSizeF(std::clamp(std::nearbyint(size), 1.0, 500.0));
         label->setFont(font);
     };
     lblHome->setText(Settings.HomeText);

@@ -17,6 +17,7 @@ class MonotonicClock;
 class MultimediaDevice;
 class QLabel;
 class QTimer;
+class QWindow;
 
 // What the board takes from the outside world. The defaults are the real ones;
 // tests replace them to control time and sound.
@@ -158,9 +159,9 @@ private:
     bool m_clockTime = false;
     bool m_buzzerPlaying = false;
     Currency m_gameResetTime;
-    bool m_buzzerSounded = false;  // a run-out has sounded; the game clock has not been above zero since
-    bool m_shotClockArmed = false; // the shot clock has been above zero since it last ran out
-    bool m_keyFilterInstalled = false;
+    bool m_buzzerSounded = false;   // a run-out has sounded; the game clock has not been above zero since
+    bool m_shotClockArmed = false;  // the shot clock has been above zero since it last ran out
+    QWindow* m_keyWindow = nullptr; // the native window whose key events we dispatch
     bool m_firstShow = true;
 
     modShowDigits::TypedEntry m_typedEntry;

@@ -182,7 +182,7 @@ QString settingDefaultText(const SettingKey& key, const SettingsRecord& loadedSo
         return QString::number(loadedSoFar.FormBack);
     case SettingDefault::BesideExecutable:
         // Joined as they are: a folder that already ends in a separator gets a second one.
-        return executableDir + QDir::separator() + latin1(key.defaultText);
+        return QDir::toNativeSeparators(executableDir) + QDir::separator() + latin1(key.defaultText);
     case SettingDefault::Fixed:
         break;
     }

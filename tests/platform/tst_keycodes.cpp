@@ -9,6 +9,8 @@ class TestKeyCodes : public QObject {
 private slots:
     void fromKeyEvent_data();
     void fromKeyEvent();
+    void otherLayouts_data();
+    void otherLayouts();
 };
 
 namespace {
@@ -179,6 +181,46 @@ void TestKeyCodes::fromKeyEvent() {
     // THEN the code is that of the physical key
     QCOMPARE(keycodes::fromKeyEvent(event), expected);
     QCOMPARE(keycodes::fromQtKey(key, modifiers.testFlag(Qt::KeypadModifier)), expected);
+}
+
+// On X11 and Wayland a key event carries its X11 keycode. The digit row and punctuation go
+// by that position, whatever the layout makes them type; letters follow the layout.
+void TestKeyCodes::otherLayouts_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<quint32>("x11Keycode");
+    QTest::addColumn<int>("expected");
+
+    const Qt::KeyboardModifiers None = Qt::NoModifier;
+    const Qt::KeyboardModifiers Shift = Qt::ShiftModifier;
+    QTest::newRow("AZERTY digit row 1 types &") << int(Qt::Key_Ampersand) << None << 10u << 49;
+    QTest::newRow("AZERTY digit row 6 types -") << int(Qt::Key_Minus) << None << 15u << 54;
+    QTest::newRow("AZERTY digit row 9 types c cedilla") << int(Qt::Key_Ccedilla) << None << 18u << 57;
+    QTest::newRow("AZERTY shifted 1 types 1") << int(Qt::Key_1) << Shift << 10u << 49;
+    QTest::newRow("QWERTZ shifted 0 types =") << int(Qt::Key_Equal) << Shift << 19u << 48;
+    QTest::newRow("QWERTZ sharp s key") << int(Qt::Key_ssharp) << None << 20u << 189;
+    QTest::newRow("QWERTZ plus key") << int(Qt::Key_Plus) << None << 35u << 221;
+    QTest::newRow("US equals key") << int(Qt::Key_Equal) << None << 21u << 187;
+    QTest::newRow("US slash key") << int(Qt::Key_Slash) << None << 61u << 191;
+    QTest::newRow("AZERTY A key is A") << int(Qt::Key_A) << None << 24u << 65;
+    QTest::newRow("QWERTZ Z key is Z") << int(Qt::Key_Z) << None << 29u << 90;
+    QTest::newRow("F5 keeps its code") << int(Qt::Key_F5) << None << 71u << 116;
+    QTest::newRow("keypad 1 is the keypad")
+        << int(Qt::Key_1) << Qt::KeyboardModifiers(Qt::KeypadModifier) << 87u << 97;
+    QTest::newRow("no keycode falls back") << int(Qt::Key_Exclam) << Shift << 0u << 49;
+}
+
+void TestKeyCodes::otherLayouts() {
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(quint32, x11Keycode);
+    QFETCH(int, expected);
+    const QKeyEvent event(QEvent::KeyPress, key, modifiers, x11Keycode, 0, 0);
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    QCOMPARE(keycodes::fromKeyEvent(event), expected);
+#else
+    QSKIP("X11 keycodes only");
+#endif
 }
 
 QTEST_MAIN(TestKeyCodes)

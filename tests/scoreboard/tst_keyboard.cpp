@@ -40,6 +40,9 @@ private slots:
     void bonusLights_data();
     void bonusLights();
     void captionsFollowSettings();
+    void typingTeamFoulsUpdatesBonus();
+    void keyWithoutCodeDoesNothing();
+    void optionsReturnRefreshesTheBoard();
 };
 
 // GIVEN a field value WHEN quick keys are pressed (focus on the game clock) THEN the value.
@@ -312,6 +315,10 @@ void TestKeyboard::selectionMark() {
     // No field: the mark hides quietly.
     f.board->ObjectSelected(nullptr);
     QVERIFY(!mark->isVisible());
+    // The window coming back to the front is no new selection.
+    QFocusEvent reactivated(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(f.widget("digVisitor"), &reactivated);
+    QVERIFY(!mark->isVisible());
 }
 
 // Actions: H click home arrow, V click visitor arrow, L/R/U/D arrow keys.
@@ -328,6 +335,7 @@ void TestKeyboard::possession_data() {
     QTest::newRow("up clears") << "HU" << 0;
     QTest::newRow("down clears") << "RD" << 0;
     QTest::newRow("up on none") << "U" << 0;
+    QTest::newRow("right button does nothing") << "Hh" << 1;
 }
 
 void TestKeyboard::possession() {
@@ -341,6 +349,9 @@ void TestKeyboard::possession() {
             break;
         case 'V':
             QTest::mouseClick(f.widget("lblPossV"), Qt::LeftButton);
+            break;
+        case 'h':
+            QTest::mouseClick(f.widget("lblPossH"), Qt::RightButton);
             break;
         case 'L':
             f.key(Qt::Key_Left);
@@ -439,6 +450,48 @@ void TestKeyboard::captionsFollowSettings() {
     Settings.GamePeriod = 0;
     f.board->UpdateLabels();
     QCOMPARE(label("lblPeriod")->text(), QStringLiteral("Period"));
+}
+
+void TestKeyboard::typingTeamFoulsUpdatesBonus() {
+    BoardFixture f;
+    f.focus("digFoulsH");
+    f.key(Qt::Key_8);
+    f.key(Qt::Key_Return);
+    const auto lights = f.board->findChildren<BoardShape*>(QStringLiteral("shpBonusV"));
+    QCOMPARE(lights.size(), 2);
+    for (BoardShape* light : lights) {
+        QCOMPARE(light->lit(), light->property("Index").toInt() == 0);
+    }
+    f.focus("digFoulsV");
+    f.key(Qt::Key_Backspace);
+    for (BoardShape* light : f.board->findChildren<BoardShape*>(QStringLiteral("shpBonusH"))) {
+        QVERIFY(!light->lit());
+    }
+}
+
+// Keys the board has no code for must not match a garbled stored key of -1.
+void TestKeyboard::keyWithoutCodeDoesNothing() {
+    BoardFixture f;
+    Settings.ClearKey = -1;
+    Settings.StartStopClockKey = -1;
+    f.field("digHome")->setCaption(5);
+    f.focus("digHome");
+    f.key(Qt::Key_VolumeUp);
+    QCOMPARE(f.field("digHome")->caption(), 5);
+    QVERIFY(!f.board->teGame().running());
+}
+
+void TestKeyboard::optionsReturnRefreshesTheBoard() {
+    BoardFixture f;
+    Settings.TitleText = QStringLiteral("Finals");
+    Settings.GamePeriod = 1;
+    Settings.FormBack = 0x102030;
+    f.board->teGame().setSeconds(Currency::fromUnits(599000));
+    f.key(Qt::Key_F2);
+    QCOMPARE(f.board->findChild<QLabel*>(QStringLiteral("lblTitle"))->text(), QStringLiteral("Finals"));
+    QCOMPARE(f.board->findChild<QLabel*>(QStringLiteral("lblPeriod"))->text(), QStringLiteral("Half"));
+    QCOMPARE(f.board->palette().color(QPalette::Window), rgbcolor::toQColor(0x102030));
+    QCOMPARE(f.field<ClockPanel>("clkGame")->timeFormat(), QStringLiteral("1,.1"));
 }
 
 QTEST_MAIN(TestKeyboard)
