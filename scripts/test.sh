@@ -23,6 +23,9 @@ if [[ "${1:-}" == --no-asan ]]; then
     shift
 fi
 
+# The sound server is running, so a sound test that cannot reach it has found a fault.
+export RAVENMARK_REQUIRE_SOUND=1
+
 jobs=${JOBS:-$(nproc)}
 export JOBS=$jobs
 status=0
