@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# Builds the benchmarks in build-bench/ (Release) and runs each of them offscreen.
+# Builds the benchmarks in build-bench/ (Release) and runs each of them offscreen, with the test services
+# running (the buzzer benchmark plays through the PulseAudio null sink).
 #
 #   scripts/bench.sh [BENCHMARK_OPTION...]     e.g. scripts/bench.sh --benchmark_filter=Clock
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/setup.sh bench
-scripts/build.sh build-bench -DCMAKE_BUILD_TYPE=Release -DRAVENMARK_BUILD_BENCH=ON -DRAVENMARK_BUILD_TESTS=OFF
+if [[ "${1:-}" != --services-running ]]; then
+    scripts/setup.sh bench
+    scripts/build.sh build-bench -DCMAKE_BUILD_TYPE=Release -DRAVENMARK_BUILD_BENCH=ON -DRAVENMARK_BUILD_TESTS=OFF
+    exec scripts/with-services.sh "$0" --services-running "$@"
+fi
+shift
 
 export QT_QPA_PLATFORM=offscreen
 found=0
