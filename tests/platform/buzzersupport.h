@@ -1,11 +1,15 @@
 #pragma once
 
 #include "platform/multimediadevice.h"
+#include "scoreboard/frmscoreboard.h"
+#include "settings/settings.h"
+#include "settings/settingsstore.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QObject>
 #include <QString>
+#include <memory>
 
 // The build copies the buzzer sound next to the program, <build>/src/buzzer.wav, and
 // the tests run from <build>/tests. RAVENMARK_BUZZER_WAV overrides that, for a test
@@ -18,34 +22,36 @@ inline QString buzzerWavPath() {
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../src/buzzer.wav"));
 }
 
-// How the board drives the device: a press plays only while nothing sounds, and the
-// end of a play sends "Stop" and "Prev" and then lets the next press through.
-class BoardGuard {
+// The real board on default settings with the given sound, driving the device it owns:
+// a press plays only while nothing sounds, and the end of a play lets the next press
+// through.
+class BoardWithSound {
 public:
-    explicit BoardGuard(MultimediaDevice& device) : m_device(device) {
-        m_connection = QObject::connect(&device, &MultimediaDevice::playbackFinished, &device, [this] {
-            m_device.setCommand(QStringLiteral("Stop"));
-            m_device.setCommand(QStringLiteral("Prev"));
-            m_sounding = false;
-        });
+    explicit BoardWithSound(const QString& sound) {
+        LoadSettings(MemorySettingsStore(), Settings, QCoreApplication::applicationDirPath());
+        Settings.BuzzerFile = sound;
+        BoardEnvironment environment;
+        environment.quitOnClose = false;
+        m_board = std::make_unique<frmScoreBoard>(nullptr, environment);
+        m_board->tmrClock1().stop();
+        QObject::connect(&device(), &MultimediaDevice::playingChanged, &device(),
+                         [this](bool playing) { m_plays += playing ? 1 : 0; });
     }
-    ~BoardGuard() { QObject::disconnect(m_connection); }
-    BoardGuard(const BoardGuard&) = delete;
-    BoardGuard& operator=(const BoardGuard&) = delete;
 
-    void press() {
-        if (!m_sounding) {
-            m_sounding = true;
-            ++m_plays;
-            m_device.setCommand(QStringLiteral("Play"));
-        }
-    }
-    bool sounding() const { return m_sounding; }
+    void press() { m_board->Buzzer(); }
+    bool sounding() const { return m_board->BuzzerPlaying(); }
+    // How many plays the device has started.
     int plays() const { return m_plays; }
+    MultimediaDevice& device() const { return m_board->mmcBuzzer(); }
 
 private:
-    MultimediaDevice& m_device;
-    QMetaObject::Connection m_connection;
-    bool m_sounding = false;
+    std::unique_ptr<frmScoreBoard> m_board;
     int m_plays = 0;
 };
+
+// The tests need a widget application for the board; offscreen unless told otherwise.
+inline void useOffscreenUnlessSet() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+}

@@ -8,6 +8,7 @@
 #include "platform/multimediadevice.h"
 #include "platform/wavinfo.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -240,10 +241,10 @@ void TestBuzzerNoServer::playWhilePlayingIsIgnored() {
 }
 
 void TestBuzzerNoServer::boardHandlerCommandsDuringFinishAreSafe() {
-    // GIVEN the board's guard and its end-of-play handler
-    MultimediaDevice device;
-    openHorn(device);
-    BoardGuard board(device);
+    // GIVEN the board with the horn and its end-of-play handler
+    BoardWithSound board(m_horn);
+    MultimediaDevice& device = board.device();
+    QVERIFY(device.isOpen());
     QSignalSpy finished(&device, &MultimediaDevice::playbackFinished);
 
     // WHEN the buzzer is pressed twice, then again after the sound
@@ -329,7 +330,8 @@ void TestBuzzerNoServer::destroyWhilePlaying() {
 // nonexistent socket is set before the application object exists.
 int main(int argc, char** argv) {
     qputenv("PULSE_SERVER", "unix:/nonexistent/ravenmark-no-audio-server");
-    QCoreApplication app(argc, argv);
+    useOffscreenUnlessSet();
+    QApplication app(argc, argv);
     TestBuzzerNoServer test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);

@@ -5,6 +5,7 @@
 #include "platform/multimediadevice.h"
 #include "platform/wavinfo.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -240,10 +241,10 @@ void TestBuzzerSound::hornSoundsAtOnceAndReportsItsEnd() {
 }
 
 void TestBuzzerSound::pressDuringPlaybackIsIgnored() {
-    // GIVEN the board's guard around the device
-    MultimediaDevice device;
-    openHorn(device);
-    BoardGuard board(device);
+    // GIVEN the board with the horn, opened as the board opens it when it loads
+    BoardWithSound board(m_horn);
+    MultimediaDevice& device = board.device();
+    QVERIFY(device.isOpen());
     QSignalSpy finished(&device, &MultimediaDevice::playbackFinished);
     MonitorRecorder recorder(m_monitor);
     QVERIFY2(recorder.started(), "parecord does not start");
@@ -276,7 +277,8 @@ void TestBuzzerSound::pressDuringPlaybackIsIgnored() {
 }
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    useOffscreenUnlessSet();
+    QApplication app(argc, argv);
     TestBuzzerSound test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
