@@ -85,6 +85,7 @@ void MultimediaDevice::stop() {
         m_effect->stop();
     }
     if (m_playing) {
+        m_cutShort = true;
         finishSoon();
     }
 }
@@ -109,6 +110,7 @@ void MultimediaDevice::finish() {
     }
     m_finishTimer.stop();
     m_playing = false;
+    m_cutShort = false;
     if (m_effect && m_effect->isPlaying()) {
         m_effect->stop();
     }
@@ -123,7 +125,7 @@ void MultimediaDevice::onEffectPlayingChanged() {
 }
 
 void MultimediaDevice::onEffectStatusChanged() {
-    if (!m_playing) {
+    if (!m_playing || m_cutShort) {
         return;
     }
     if (m_effect->status() == QSoundEffect::Error) {

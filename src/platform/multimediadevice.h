@@ -66,4 +66,7 @@ private:
     // Length of the open file plus the margin, or -1 when the file has no usable length.
     int m_playLimitMs = -1;
     bool m_playing = false;
+    // A play cut short is over even though its report waits for the event loop; a sound
+    // loaded meanwhile must not prolong it.
+    bool m_cutShort = false;
 };
