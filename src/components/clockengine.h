@@ -25,6 +25,8 @@ public:
     const MonotonicClock& timeSource() const { return m_clock; }
 
 private:
+    Currency secondsAt(std::int64_t nowNs) const;
+
     const MonotonicClock& m_clock;
     Currency m_base;            // time left at m_since
     std::int64_t m_since = 0;   // when m_base was taken (ns), meaningful while running

@@ -109,6 +109,18 @@ constexpr std::array PhysicalKeys{
     Mapping{61, 191},
 };
 
+// The letter keys by position, for layouts whose letters are not Latin (Cyrillic, Greek…):
+// there Windows still gives the key its US letter, so the command keys keep working. A key
+// that types a Latin letter goes by that letter (an AZERTY A is A).
+constexpr std::array LetterPositions{
+    Mapping{24, 'Q'}, Mapping{25, 'W'}, Mapping{26, 'E'}, Mapping{27, 'R'}, Mapping{28, 'T'},
+    Mapping{29, 'Y'}, Mapping{30, 'U'}, Mapping{31, 'I'}, Mapping{32, 'O'}, Mapping{33, 'P'},
+    Mapping{38, 'A'}, Mapping{39, 'S'}, Mapping{40, 'D'}, Mapping{41, 'F'}, Mapping{42, 'G'},
+    Mapping{43, 'H'}, Mapping{44, 'J'}, Mapping{45, 'K'}, Mapping{46, 'L'}, Mapping{52, 'Z'},
+    Mapping{53, 'X'}, Mapping{54, 'C'}, Mapping{55, 'V'}, Mapping{56, 'B'}, Mapping{57, 'N'},
+    Mapping{58, 'M'},
+};
+
 constexpr int KeypadDigit0 = 96;
 constexpr int F1 = 112;
 constexpr int FunctionKeyCount = 24;
@@ -145,6 +157,10 @@ int fromX11Keycode(int keycode) {
     return lookUp(PhysicalKeys, keycode);
 }
 
+int letterFromX11Keycode(int keycode) {
+    return lookUp(LetterPositions, keycode);
+}
+
 int fromKeyEvent(const QKeyEvent& e) {
 #ifdef Q_OS_WIN
     if (const quint32 native = e.nativeVirtualKey(); native != 0) {
@@ -153,13 +169,20 @@ int fromKeyEvent(const QKeyEvent& e) {
 #endif
     const bool keypad = e.modifiers().testFlag(Qt::KeypadModifier);
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
-    if (!keypad && e.nativeScanCode() != 0) {
-        if (const int code = fromX11Keycode(static_cast<int>(e.nativeScanCode())); code != -1) {
+    const int keycode = keypad ? 0 : static_cast<int>(e.nativeScanCode());
+    if (keycode != 0) {
+        if (const int code = fromX11Keycode(keycode); code != -1) {
             return code;
         }
     }
-#endif
+    const int code = fromQtKey(e.key(), keypad);
+    if (code == -1 && keycode != 0) {
+        return letterFromX11Keycode(keycode);
+    }
+    return code;
+#else
     return fromQtKey(e.key(), keypad);
+#endif
 }
 
 } // namespace keycodes

@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -358,11 +359,22 @@ bool frmScoreBoard::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
+    if ((watched == lblPossH || watched == lblPossV) && event->type() == QEvent::MouseButtonDblClick) {
+        // A double-click is one click, not two: its second release toggles nothing.
+        m_releaseEndsDoubleClick = static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+        return true;
+    }
     if ((watched == lblPossH || watched == lblPossV) && event->type() == QEvent::MouseButtonRelease) {
         // A click: the left button let go over the arrow.
         auto* mouse = static_cast<QMouseEvent*>(event);
         auto* arrow = static_cast<QWidget*>(watched);
-        if (mouse->button() != Qt::LeftButton || !arrow->rect().contains(mouse->position().toPoint())) {
+        if (mouse->button() != Qt::LeftButton) {
+            return false;
+        }
+        if (std::exchange(m_releaseEndsDoubleClick, false)) {
+            return true;
+        }
+        if (!arrow->rect().contains(mouse->position().toPoint())) {
             return false;
         }
         if (watched == lblPossH) {
@@ -405,25 +417,25 @@ const frmScoreBoard::NumberField* frmScoreBoard::numberField(const QWidget* widg
 }
 
 void frmScoreBoard::keyDown(int keyCode) {
+    // Every field's key handler runs the command first, then what the field does with the
+    // key; the field is the one that had the focus when the key went down.
     QWidget* focus = focusWidget();
-    if (focus == clkGame) {
-        clkGameKeyDown(keyCode);
-    } else if (focus == digShotClock) {
-        digShotClockKeyDown(keyCode);
-    } else if (const NumberField* field = numberField(focus)) {
-        numberFieldKeyDown(*field, keyCode);
-    } else {
-        AllKeyCode(keyCode);
-    }
-}
-
-void frmScoreBoard::numberFieldKeyDown(const NumberField& field, int keyCode) {
     // A command may run a dialog of its own; the board may be gone when it returns.
     const QPointer<frmScoreBoard> self(this);
     AllKeyCode(keyCode);
     if (self.isNull()) {
         return;
     }
+    if (focus == clkGame) {
+        clkGameKeyDown(keyCode);
+    } else if (focus == digShotClock) {
+        digShotClockKeyDown(keyCode);
+    } else if (const NumberField* field = numberField(focus)) {
+        numberFieldKeyDown(*field, keyCode);
+    }
+}
+
+void frmScoreBoard::numberFieldKeyDown(const NumberField& field, int keyCode) {
     m_typedEntry.TypeDigit(*field.panel, KeyCodeToAsci(keyCode), -1, field.maximum);
     if (field.teamFouls) {
         UpdateBonus();
@@ -725,7 +737,6 @@ void frmScoreBoard::SwitchClockDisplay() {
 }
 
 void frmScoreBoard::clkGameKeyDown(int keyCode) {
-    AllKeyCode(keyCode);
     const int ch = KeyCodeToAsci(keyCode);
     if (const std::optional<Currency> t = m_timeEntry.EnterTimeChar(clkGame->objectName(), ch, 5999)) {
         m_teGame->setSeconds(*t);
@@ -736,8 +747,7 @@ void frmScoreBoard::clkGameKeyDown(int keyCode) {
 }
 
 void frmScoreBoard::digShotClockKeyDown(int keyCode) {
-    AllKeyCode(keyCode);
-    if (keyCode == Settings.ClearKey) {
+    if (keyCode != keycodes::NoKey && keyCode == Settings.ClearKey) {
         digShotClock->setCaption(-1);
         m_teShotClock->setSeconds(Currency());
     }

@@ -163,6 +163,7 @@ private:
     bool m_shotClockArmed = false;  // the shot clock has been above zero since it last ran out
     QWindow* m_keyWindow = nullptr; // the native window whose key events we dispatch
     bool m_firstShow = true;
+    bool m_releaseEndsDoubleClick = false; // the next arrow release ends a double-click
 
     modShowDigits::TypedEntry m_typedEntry;
     modCount::TimeEntry m_timeEntry;

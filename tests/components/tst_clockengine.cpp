@@ -14,6 +14,7 @@ private slots:
     void script_data();
     void script();
     void rapidStartStopLosesNoTime();
+    void stopCountsOneInstant();
     void clockGoingBackwardsAddsNoTime();
 };
 
@@ -112,6 +113,35 @@ void TestClockEngine::rapidStartStopLosesNoTime() {
     }
     // 1000 runs of 50 µs each are 50 ms.
     QCOMPARE(engine.seconds().toText(), u"9.95");
+}
+
+namespace {
+
+// A real clock never reads the same twice: this one moves on by a fixed step at every reading.
+class TickingClock final : public MonotonicClock {
+public:
+    explicit TickingClock(std::int64_t stepNs) : m_stepNs(stepNs) {}
+    std::int64_t nowNs() const override { return m_now += m_stepNs; }
+
+private:
+    std::int64_t m_stepNs;
+    mutable std::int64_t m_now = 1'000'000'000;
+};
+
+} // namespace
+
+// Stopping must take the time left and the part of a unit still to count at one instant;
+// two readings would drop or count twice whatever passes between them.
+void TestClockEngine::stopCountsOneInstant() {
+    const TickingClock clock(70'000); // 70 µs a reading
+    ClockEngine engine(nullptr, clock);
+    engine.setSeconds(10_cur);
+    for (int i = 0; i < 100; ++i) {
+        engine.setRunning(true);
+        engine.setRunning(false);
+    }
+    // Each run lasts from its start's reading to its stop's: 100 runs of 70 µs are 7 ms.
+    QCOMPARE(engine.seconds().toText(), u"9.993");
 }
 
 void TestClockEngine::clockGoingBackwardsAddsNoTime() {

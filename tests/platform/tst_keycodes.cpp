@@ -204,6 +204,10 @@ void TestKeyCodes::otherLayouts_data() {
     QTest::newRow("US slash key") << int(Qt::Key_Slash) << None << 61u << 191;
     QTest::newRow("AZERTY A key is A") << int(Qt::Key_A) << None << 24u << 65;
     QTest::newRow("QWERTZ Z key is Z") << int(Qt::Key_Z) << None << 29u << 90;
+    QTest::newRow("Russian key that types Ы is S") << 0x042B << None << 39u << 83;
+    QTest::newRow("Russian shifted key that types Б is comma") << 0x0411 << Shift << 59u << 188;
+    QTest::newRow("Greek key that types τ is T") << 0x03A4 << None << 28u << 84;
+    QTest::newRow("unknown symbol off the letter keys has no code") << 0x03A4 << None << 66u << -1;
     QTest::newRow("F5 keeps its code") << int(Qt::Key_F5) << None << 71u << 116;
     QTest::newRow("keypad 1 is the keypad")
         << int(Qt::Key_1) << Qt::KeyboardModifiers(Qt::KeypadModifier) << 87u << 97;

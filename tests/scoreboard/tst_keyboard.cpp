@@ -41,6 +41,7 @@ private slots:
     void bonusLights();
     void captionsFollowSettings();
     void typingTeamFoulsUpdatesBonus();
+    void keyWithoutCodeDoesNothing_data();
     void keyWithoutCodeDoesNothing();
     void optionsReturnRefreshesTheBoard();
 };
@@ -321,7 +322,8 @@ void TestKeyboard::selectionMark() {
     QVERIFY(!mark->isVisible());
 }
 
-// Actions: H click home arrow, V click visitor arrow, L/R/U/D arrow keys.
+// Actions: H click home arrow, V click visitor arrow, W double-click home arrow (as the
+// window system sends it), L/R/U/D arrow keys.
 void TestKeyboard::possession_data() {
     QTest::addColumn<QString>("actions");
     QTest::addColumn<int>("who");
@@ -336,6 +338,8 @@ void TestKeyboard::possession_data() {
     QTest::newRow("down clears") << "RD" << 0;
     QTest::newRow("up on none") << "U" << 0;
     QTest::newRow("right button does nothing") << "Hh" << 1;
+    QTest::newRow("double-click is one click") << "W" << 1;
+    QTest::newRow("double-click after a click") << "VW" << 1;
 }
 
 void TestKeyboard::possession() {
@@ -353,6 +357,12 @@ void TestKeyboard::possession() {
         case 'h':
             QTest::mouseClick(f.widget("lblPossH"), Qt::RightButton);
             break;
+        case 'W': {
+            QWidget* arrow = f.widget("lblPossH");
+            const QPoint centre = arrow->mapTo(f.board.get(), arrow->rect().center());
+            QTest::mouseDClick(f.board->windowHandle(), Qt::LeftButton, {}, centre);
+            break;
+        }
         case 'L':
             f.key(Qt::Key_Left);
             break;
@@ -469,15 +479,23 @@ void TestKeyboard::typingTeamFoulsUpdatesBonus() {
     }
 }
 
+void TestKeyboard::keyWithoutCodeDoesNothing_data() {
+    QTest::addColumn<QString>("field");
+    QTest::newRow("score") << "digHome";
+    QTest::newRow("shot clock") << "digShotClock";
+}
+
 // Keys the board has no code for must not match a garbled stored key of -1.
 void TestKeyboard::keyWithoutCodeDoesNothing() {
+    QFETCH(QString, field);
     BoardFixture f;
     Settings.ClearKey = -1;
     Settings.StartStopClockKey = -1;
-    f.field("digHome")->setCaption(5);
-    f.focus("digHome");
+    DigitPanel* panel = f.field(qPrintable(field));
+    panel->setCaption(5);
+    f.focus(qPrintable(field));
     f.key(Qt::Key_VolumeUp);
-    QCOMPARE(f.field("digHome")->caption(), 5);
+    QCOMPARE(panel->caption(), 5);
     QVERIFY(!f.board->teGame().running());
 }
 
