@@ -157,10 +157,6 @@ int fromX11Keycode(int keycode) {
     return lookUp(PhysicalKeys, keycode);
 }
 
-int letterFromX11Keycode(int keycode) {
-    return lookUp(LetterPositions, keycode);
-}
-
 int fromKeyEvent(const QKeyEvent& e) {
 #ifdef Q_OS_WIN
     if (const quint32 native = e.nativeVirtualKey(); native != 0) {
@@ -177,7 +173,7 @@ int fromKeyEvent(const QKeyEvent& e) {
     }
     const int code = fromQtKey(e.key(), keypad);
     if (code == -1 && keycode != 0) {
-        return letterFromX11Keycode(keycode);
+        return lookUp(LetterPositions, keycode);
     }
     return code;
 #else

@@ -18,9 +18,6 @@ int fromQtKey(int key, bool keypad);
 // keycode (its position on the keyboard); -1 for every other key.
 int fromX11Keycode(int keycode);
 
-// The letter a US keyboard has at an X11 keycode (65-90); -1 off the letter keys.
-int letterFromX11Keycode(int keycode);
-
 // The virtual-key code of a key event, −1 for a key that has no code. On Windows the
 // system's own code is used when the event carries one; under X11 and Wayland the digit
 // row and the punctuation keys go by their position, so that on every layout the digit
