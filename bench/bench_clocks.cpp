@@ -36,11 +36,9 @@ double cpuSeconds() {
 class TimedDevice : public MultimediaDevice {
 public:
     double playRequestedAt = 0;
-    void setCommand(const QString& command) override {
-        if (command == QLatin1String("Play")) {
-            playRequestedAt = nowMs();
-        }
-        MultimediaDevice::setCommand(command);
+    void play() override {
+        playRequestedAt = nowMs();
+        MultimediaDevice::play();
     }
 };
 

@@ -9,17 +9,13 @@
 #include <limits>
 #include <utility>
 
-MultimediaDevice::MultimediaDevice(QObject* parent) : QObject(parent) {
+MultimediaDevice::MultimediaDevice(QObject* parent) : SoundDevice(parent) {
     m_finishTimer.setSingleShot(true);
     connect(&m_finishTimer, &QTimer::timeout, this, &MultimediaDevice::finish);
 }
 
 MultimediaDevice::~MultimediaDevice() {
     close();
-}
-
-void MultimediaDevice::setFileName(const QString& fileName) {
-    m_fileName = fileName;
 }
 
 void MultimediaDevice::setCommand(const QString& command) {
@@ -36,17 +32,23 @@ void MultimediaDevice::setCommand(const QString& command) {
     // "Prev" rewinds, but every play starts from the beginning anyway.
 }
 
+bool MultimediaDevice::open(const QString& path) {
+    setFileName(path);
+    open();
+    return isOpen();
+}
+
 void MultimediaDevice::open() {
     close();
     // Only a file whose length is known is handed to the audio system, so that
     // every play it starts can also be ended by the clock.
     // Only a regular file of a sound's size: a pipe or device would block the board, and a
     // huge file would be read into memory whole.
-    const QFileInfo file(m_fileName);
+    const QFileInfo file(fileName());
     if (!file.isFile() || file.size() > MaxFileBytes) {
         return;
     }
-    const std::optional<wavinfo::WaveInfo> info = wavinfo::readFile(m_fileName);
+    const std::optional<wavinfo::WaveInfo> info = wavinfo::readFile(fileName());
     if (!info) {
         return;
     }
@@ -57,7 +59,7 @@ void MultimediaDevice::open() {
     connect(m_effect, &QSoundEffect::playingChanged, this, &MultimediaDevice::onEffectPlayingChanged);
     connect(m_effect, &QSoundEffect::statusChanged, this, &MultimediaDevice::onEffectStatusChanged);
     // Loading starts here, so that a later "Play" sounds at once.
-    m_effect->setSource(QUrl::fromLocalFile(m_fileName));
+    m_effect->setSource(QUrl::fromLocalFile(fileName()));
 }
 
 void MultimediaDevice::play() {
@@ -115,7 +117,7 @@ void MultimediaDevice::finish() {
         m_effect->stop();
     }
     emit playingChanged(false);
-    emit playbackFinished();
+    emit finished();
 }
 
 void MultimediaDevice::onEffectPlayingChanged() {

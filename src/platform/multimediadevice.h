@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QObject>
+#include "platform/sounddevice.h"
+
 #include <QString>
 #include <QTimer>
 
@@ -15,10 +16,8 @@ class QSoundEffect;
 // therefore ends in exactly one playbackFinished(), whatever goes wrong: no audio
 // server, a missing or broken file, a device that never says it stopped. The report
 // always comes from the event loop, never from inside setCommand().
-class MultimediaDevice : public QObject {
+class MultimediaDevice : public SoundDevice {
     Q_OBJECT
-    Q_PROPERTY(QString FileName READ fileName WRITE setFileName)
-    Q_PROPERTY(QString Command READ command WRITE setCommand)
 
 public:
     // How long after the file's own length a play is declared finished when the
@@ -31,9 +30,8 @@ public:
     explicit MultimediaDevice(QObject* parent = nullptr);
     ~MultimediaDevice() override;
 
-    QString fileName() const { return m_fileName; }
     // Takes effect at the next "Open".
-    void setFileName(const QString& fileName);
+    using SoundDevice::setFileName;
 
     // The last command written.
     QString command() const { return m_command; }
@@ -41,25 +39,22 @@ public:
     virtual void setCommand(const QString& command);
 
     // From "Play" until playbackFinished(). A "Play" meanwhile is ignored.
-    bool isPlaying() const { return m_playing; }
+    bool isPlaying() const override { return m_playing; }
     // A sound is loaded: the file exists and has a usable wave header.
-    bool isOpen() const { return m_effect != nullptr; }
+    bool isOpen() const override { return m_effect != nullptr; }
 
-signals:
-    void playbackFinished();
-    void playingChanged(bool playing);
+    bool open(const QString& path) override;
+    void play() override;
+    void stop() override;
+    void close() override;
 
 private:
     void open();
-    void play();
-    void stop();
-    void close();
     void finishSoon(int delayMs = 0);
     void finish();
     void onEffectPlayingChanged();
     void onEffectStatusChanged();
 
-    QString m_fileName;
     QString m_command;
     QSoundEffect* m_effect = nullptr;
     QTimer m_finishTimer;

@@ -105,7 +105,7 @@ frmScoreBoard::frmScoreBoard(QWidget* parent, BoardEnvironment environment)
 
 frmScoreBoard::~frmScoreBoard() {
     // Release the sound device whatever way the window goes.
-    m_mmcBuzzer->setCommand(QStringLiteral("Close"));
+    m_mmcBuzzer->close();
 }
 
 void frmScoreBoard::buildBoard() {
@@ -286,7 +286,7 @@ void frmScoreBoard::buildBoard() {
     m_mmcBuzzer = m_env.buzzer ? m_env.buzzer : new MultimediaDevice(this);
     m_mmcBuzzer->setParent(this);
     m_mmcBuzzer->setObjectName(QStringLiteral("mmcBuzzer"));
-    connect(m_mmcBuzzer, &MultimediaDevice::playbackFinished, this, &frmScoreBoard::buzzerFinished);
+    connect(m_mmcBuzzer, &SoundDevice::finished, this, &frmScoreBoard::buzzerFinished);
 
     m_tmrClock1 = new QTimer(this);
     m_tmrClock1->setObjectName(QStringLiteral("tmrClock1"));
@@ -766,35 +766,34 @@ void frmScoreBoard::digShotClockKeyDown(int keyCode) {
 void frmScoreBoard::Buzzer() {
     if (!m_mmcBuzzer->fileName().isEmpty() && !m_buzzerPlaying) {
         m_buzzerPlaying = true;
-        m_mmcBuzzer->setCommand(QStringLiteral("Play"));
+        m_mmcBuzzer->play();
     }
 }
 
 void frmScoreBoard::buzzerFinished() {
-    m_mmcBuzzer->setCommand(QStringLiteral("Stop"));
-    m_mmcBuzzer->setCommand(QStringLiteral("Prev"));
+    // The device reports the end once the last sample has sounded, so this cuts nothing;
+    // every play starts from the beginning of the sound.
+    m_mmcBuzzer->stop();
     m_buzzerPlaying = false;
 }
 
 void frmScoreBoard::openBuzzer() {
     const QFileInfo file(Settings.BuzzerFile);
     if (!Settings.BuzzerFile.isEmpty() && file.isFile()) {
-        m_mmcBuzzer->setFileName(Settings.BuzzerFile);
-        m_mmcBuzzer->setCommand(QStringLiteral("Open"));
+        m_mmcBuzzer->open(Settings.BuzzerFile);
     }
 }
 
 void frmScoreBoard::reloadBuzzer() {
-    m_mmcBuzzer->setCommand(QStringLiteral("Close"));
-    m_mmcBuzzer->setFileName(Settings.BuzzerFile);
-    m_mmcBuzzer->setCommand(QStringLiteral("Open"));
+    m_mmcBuzzer->close();
+    m_mmcBuzzer->open(Settings.BuzzerFile);
 }
 
 // ---------------------------------------------------------------- closing
 
 void frmScoreBoard::closeEvent(QCloseEvent* event) {
     if (!m_mmcBuzzer->fileName().isEmpty()) {
-        m_mmcBuzzer->setCommand(QStringLiteral("Close"));
+        m_mmcBuzzer->close();
     }
     event->accept();
     if (m_env.quitOnClose) {

@@ -14,7 +14,7 @@ class ClockEngine;
 class ClockPanel;
 class DigitPanel;
 class MonotonicClock;
-class MultimediaDevice;
+class SoundDevice;
 class QLabel;
 class QTimer;
 class QWindow;
@@ -23,7 +23,7 @@ class QWindow;
 // tests replace them to control time and sound.
 struct BoardEnvironment {
     const MonotonicClock* clock = nullptr; // the countdown engines' time source
-    MultimediaDevice* buzzer = nullptr;    // the board takes ownership
+    SoundDevice* buzzer = nullptr;         // the board takes ownership
     std::function<QTime()> timeOfDay;      // the time the read-out switch shows
     std::function<bool()> twelveHourClock; // whether the system shows 12-hour times
     bool quitOnClose = true;               // closing the board ends the program
@@ -75,7 +75,7 @@ public:
     Currency GameResetTime() const { return m_gameResetTime; }
     ClockEngine& teGame() const { return *m_teGame; }
     ClockEngine& teShotClock() const { return *m_teShotClock; }
-    MultimediaDevice& mmcBuzzer() const { return *m_mmcBuzzer; }
+    SoundDevice& mmcBuzzer() const { return *m_mmcBuzzer; }
     QTimer& tmrClock1() const { return *m_tmrClock1; }
     const modShowDigits::TypedEntry& typedEntry() const { return m_typedEntry; }
     const modCount::TimeEntry& timeEntry() const { return m_timeEntry; }
@@ -152,7 +152,7 @@ private:
     ClockEngine* m_teGame = nullptr;
     ClockEngine* m_teShotClock = nullptr;
     QTimer* m_tmrClock1 = nullptr;
-    MultimediaDevice* m_mmcBuzzer = nullptr;
+    SoundDevice* m_mmcBuzzer = nullptr;
 
     // Window state.
     int m_whoPoss = 0;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/multimediadevice.h"
+#include "platform/sounddevice.h"
 #include "scoreboard/frmscoreboard.h"
 #include "settings/settings.h"
 #include "settings/settingsstore.h"
@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QObject>
+#include <QTimer>
 #include <QString>
 #include <memory>
 
@@ -34,7 +35,7 @@ public:
         environment.quitOnClose = false;
         m_board = std::make_unique<frmScoreBoard>(nullptr, environment);
         m_board->tmrClock1().stop();
-        QObject::connect(&device(), &MultimediaDevice::playingChanged, &device(),
+        QObject::connect(&device(), &SoundDevice::playingChanged, &device(),
                          [this](bool playing) { m_plays += playing ? 1 : 0; });
     }
 
@@ -42,7 +43,7 @@ public:
     bool sounding() const { return m_board->BuzzerPlaying(); }
     // How many plays the device has started.
     int plays() const { return m_plays; }
-    MultimediaDevice& device() const { return m_board->mmcBuzzer(); }
+    SoundDevice& device() const { return m_board->mmcBuzzer(); }
 
 private:
     std::unique_ptr<frmScoreBoard> m_board;

@@ -92,7 +92,7 @@ void TestBuzzerNoServer::hornFinishesByItsLengthAndPlaysAgain() {
     MultimediaDevice device;
     openHorn(device);
     QVERIFY(device.isOpen());
-    QSignalSpy finished(&device, &MultimediaDevice::playbackFinished);
+    QSignalSpy finished(&device, &SoundDevice::finished);
 
     for (int round = 1; round <= 2; ++round) {
         // WHEN it is played
@@ -149,7 +149,7 @@ void TestBuzzerNoServer::brokenSoundFinishesPromptly() {
     device.setFileName(fileName);
     device.setCommand("Open");
     QCOMPARE(device.isOpen(), opens);
-    QSignalSpy finished(&device, &MultimediaDevice::playbackFinished);
+    QSignalSpy finished(&device, &SoundDevice::finished);
     QSignalSpy playing(&device, &MultimediaDevice::playingChanged);
 
     QElapsedTimer clock;
@@ -172,7 +172,7 @@ void TestBuzzerNoServer::brokenSoundFinishesPromptly() {
 void TestBuzzerNoServer::playWithoutOpenFinishesPromptly() {
     MultimediaDevice device;
     device.setFileName(m_horn);
-    QSignalSpy finished(&device, &MultimediaDevice::playbackFinished);
+    QSignalSpy finished(&device, &SoundDevice::finished);
 
     device.setCommand("Play");
 
@@ -197,7 +197,7 @@ void TestBuzzerNoServer::interruptedPlayFinishesOnce() {
     // GIVEN the horn playing
     MultimediaDevice device;
     openHorn(device);
-    QSignalSpy finished(&device, &MultimediaDevice::playbackFinished);
+    QSignalSpy finished(&device, &SoundDevice::finished);
     device.setCommand("Play");
 
     // WHEN a command cuts it short
@@ -221,7 +221,7 @@ void TestBuzzerNoServer::interruptedPlayFinishesOnce() {
 void TestBuzzerNoServer::playWhilePlayingIsIgnored() {
     MultimediaDevice device;
     openHorn(device);
-    QSignalSpy finished(&device, &MultimediaDevice::playbackFinished);
+    QSignalSpy finished(&device, &SoundDevice::finished);
     QSignalSpy playing(&device, &MultimediaDevice::playingChanged);
 
     QElapsedTimer clock;
@@ -243,9 +243,9 @@ void TestBuzzerNoServer::playWhilePlayingIsIgnored() {
 void TestBuzzerNoServer::boardHandlerCommandsDuringFinishAreSafe() {
     // GIVEN the board with the horn and its end-of-play handler
     BoardWithSound board(m_horn);
-    MultimediaDevice& device = board.device();
+    SoundDevice& device = board.device();
     QVERIFY(device.isOpen());
-    QSignalSpy finished(&device, &MultimediaDevice::playbackFinished);
+    QSignalSpy finished(&device, &SoundDevice::finished);
 
     // WHEN the buzzer is pressed twice, then again after the sound
     board.press();
@@ -264,9 +264,9 @@ void TestBuzzerNoServer::boardHandlerCommandsDuringFinishAreSafe() {
 void TestBuzzerNoServer::playFromFinishedHandlerPlaysAgain() {
     MultimediaDevice device;
     openHorn(device);
-    QSignalSpy finished(&device, &MultimediaDevice::playbackFinished);
+    QSignalSpy finished(&device, &SoundDevice::finished);
     bool replayed = false;
-    connect(&device, &MultimediaDevice::playbackFinished, &device, [&] {
+    connect(&device, &SoundDevice::finished, &device, [&] {
         if (!replayed) {
             replayed = true;
             device.setCommand("Play");

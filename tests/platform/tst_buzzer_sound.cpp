@@ -198,7 +198,7 @@ void TestBuzzerSound::hornSoundsAtOnceAndReportsItsEnd() {
         openHorn(device);
     }
     QSignalSpy playing(&device, &MultimediaDevice::playingChanged);
-    QSignalSpy finished(&device, &MultimediaDevice::playbackFinished);
+    QSignalSpy finished(&device, &SoundDevice::finished);
     MonitorRecorder recorder(m_monitor);
     QVERIFY2(recorder.started(), "parecord does not start");
     QTRY_VERIFY2_WITH_TIMEOUT(recorder.framesSoFar() > 0, qPrintable("no samples: " + recorder.errors()),
@@ -243,9 +243,9 @@ void TestBuzzerSound::hornSoundsAtOnceAndReportsItsEnd() {
 void TestBuzzerSound::pressDuringPlaybackIsIgnored() {
     // GIVEN the board with the horn, opened as the board opens it when it loads
     BoardWithSound board(m_horn);
-    MultimediaDevice& device = board.device();
+    SoundDevice& device = board.device();
     QVERIFY(device.isOpen());
-    QSignalSpy finished(&device, &MultimediaDevice::playbackFinished);
+    QSignalSpy finished(&device, &SoundDevice::finished);
     MonitorRecorder recorder(m_monitor);
     QVERIFY2(recorder.started(), "parecord does not start");
     QTRY_VERIFY2_WITH_TIMEOUT(recorder.framesSoFar() > 0, qPrintable("no samples: " + recorder.errors()),

@@ -4,7 +4,7 @@
 #include "components/clockpanel.h"
 #include "components/digitpanel.h"
 #include "components/monotonicclock.h"
-#include "platform/multimediadevice.h"
+#include "platform/sounddevice.h"
 #include "platform/rgbcolor.h"
 #include "scoreboard/boardshape.h"
 #include "scoreboard/frmscoreboard.h"
@@ -15,24 +15,39 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QStringList>
+#include <QTimer>
 #include <QTest>
 #include <QWindow>
 #include <memory>
 
 // Records the commands the board sends to its sound device; the test decides when a
 // playback finishes.
-class FakeBuzzer : public MultimediaDevice {
+class FakeBuzzer : public SoundDevice {
 public:
-    void setCommand(const QString& command) override {
-        commands << command;
-        if (command == QLatin1String("Play")) {
-            ++plays;
-        }
+    bool open(const QString& path) override {
+        setFileName(path);
+        commands << QStringLiteral("Open");
+        m_open = true;
+        return true;
     }
-    void finish() { emit playbackFinished(); }
+    void play() override {
+        commands << QStringLiteral("Play");
+        ++plays;
+    }
+    void stop() override { commands << QStringLiteral("Stop"); }
+    void close() override {
+        commands << QStringLiteral("Close");
+        m_open = false;
+    }
+    bool isOpen() const override { return m_open; }
+    bool isPlaying() const override { return false; }
+    void finish() { emit finished(); }
 
     QStringList commands;
     int plays = 0;
+
+private:
+    bool m_open = false;
 };
 
 // A board on the default settings, with a hand-moved clock, a fake buzzer and a fixed

@@ -356,8 +356,7 @@ void TestClocks::buzzerIgnoresPressWhileSounding() {
     QVERIFY(f.board->BuzzerPlaying());
     f.buzzer->finish();
     QVERIFY(!f.board->BuzzerPlaying());
-    QCOMPARE(f.buzzer->commands.mid(f.buzzer->commands.size() - 2),
-             QStringList({QStringLiteral("Stop"), QStringLiteral("Prev")}));
+    QCOMPARE(f.buzzer->commands.last(), QStringLiteral("Stop"));
     f.key(Qt::Key_B);
     QCOMPARE(f.buzzer->plays, 2);
 }
