@@ -8,7 +8,7 @@
 #include "platform/multimediadevice.h"
 #include "platform/rgbcolor.h"
 #include "platform/twips.h"
-#include "scoreboard/boardshape.h"
+#include "components/boardshape.h"
 #include "settings/settings.h"
 
 #include <QApplication>

@@ -6,7 +6,7 @@
 #include "components/monotonicclock.h"
 #include "platform/sounddevice.h"
 #include "platform/rgbcolor.h"
-#include "scoreboard/boardshape.h"
+#include "components/boardshape.h"
 #include "scoreboard/frmscoreboard.h"
 #include "settings/settings.h"
 #include "settings/settingsstore.h"

@@ -1,4 +1,4 @@
-#include "scoreboard/boardshape.h"
+#include "components/boardshape.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
