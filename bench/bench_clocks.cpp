@@ -44,7 +44,6 @@ public:
 
 std::unique_ptr<frmScoreBoard> makeBoard(MultimediaDevice* device = nullptr) {
     BoardEnvironment env;
-    env.quitOnClose = false;
     env.buzzer = device;
     auto board = std::make_unique<frmScoreBoard>(nullptr, env);
     board->resize(1920, 1080);

@@ -33,7 +33,6 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     LoadSettings(MemorySettingsStore(), Settings, QApplication::applicationDirPath());
     BoardEnvironment env;
-    env.quitOnClose = false;
     frmScoreBoard board(nullptr, env);
     board.resize(1920, 1080);
     board.show();

@@ -181,4 +181,32 @@ int fromKeyEvent(const QKeyEvent& e) {
 #endif
 }
 
+int typedCharacter(int keyCode, int clearKey) {
+    if (keyCode == NoKey) {
+        return -1;
+    }
+    if (keyCode == VkSpace || keyCode == VkReturn) {
+        return keyCode;
+    }
+    if (keyCode == clearKey) {
+        return 0;
+    }
+    if (keyCode == VkOemPlus || keyCode == VkAdd) {
+        return '+';
+    }
+    if (keyCode == VkOemMinus || keyCode == VkSubtract) {
+        return '-';
+    }
+    if (keyCode >= VkNumpad0 && keyCode <= VkNumpad9) {
+        return '0' + (keyCode - VkNumpad0);
+    }
+    if (keyCode >= '0' && keyCode <= '9') {
+        return keyCode;
+    }
+    if (keyCode == VkDecimal || keyCode == VkOemPeriod) {
+        return '.';
+    }
+    return -1;
+}
+
 } // namespace keycodes

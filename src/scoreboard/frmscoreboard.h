@@ -2,7 +2,9 @@
 
 #include "components/currency.h"
 #include "scoreboard/count.h"
+#include "scoreboard/gameclock.h"
 #include "scoreboard/showdigits.h"
+#include "settings/settings.h"
 
 #include <QList>
 #include <QTime>
@@ -10,7 +12,6 @@
 #include <functional>
 
 class BoardShape;
-class ClockEngine;
 class ClockPanel;
 class DigitPanel;
 class MonotonicClock;
@@ -20,14 +21,17 @@ class QTimer;
 class QWindow;
 
 // What the board takes from the outside world. The defaults are the real ones;
-// tests replace them to control time and sound.
+// tests replace them to control time, sound and settings.
 struct BoardEnvironment {
-    const MonotonicClock* clock = nullptr; // the countdown engines' time source
-    SoundDevice* buzzer = nullptr;         // the board takes ownership
-    std::function<QTime()> timeOfDay;      // the time the read-out switch shows
-    std::function<bool()> twelveHourClock; // whether the system shows 12-hour times
-    bool quitOnClose = true;               // closing the board ends the program
+    const SettingsRecord* settings = &Settings; // read, never written
+    const MonotonicClock* clock = nullptr;      // the countdown engines' time source
+    SoundDevice* buzzer = nullptr;              // the board takes ownership
+    std::function<QTime()> timeOfDay;           // the time the read-out switch shows
+    std::function<bool()> twelveHourClock;      // whether the system shows 12-hour times
 };
+
+// Who has the ball, as the two arrows show it.
+enum class Possession { None = 0, Home = 1, Visitor = 2 };
 
 // The scoreboard window: every value of the game lives in its read-outs. The operator
 // drives it from the keyboard; every key press reaches AllKeyCode exactly once.
@@ -43,8 +47,7 @@ public:
 
     // Keyboard dispatch. Codes are Windows virtual-key codes.
     void AllKeyCode(int keyCode);
-    void AllKeyUp(int keyCode, Qt::KeyboardModifiers shift = {});
-    int KeyCodeToAsci(int keyCode) const;
+    void AllKeyUp(int keyCode);
 
     // Possession, bonus lights and captions.
     void TogglePossessionHome();
@@ -53,6 +56,7 @@ public:
     void UpdateBonus();
     void UpdateLabels();
     double RSize(int value) const;
+    void UpdateFormColors();
 
     // Clocks.
     void RefreshTime();
@@ -64,17 +68,19 @@ public:
     // Buzzer.
     void Buzzer();
 
-    void UpdateFormColors();
-    void UpdateNumLock();
+    // Everything that follows the settings, after they may have changed: captions, colours,
+    // clocks and the buzzer sound.
+    void applySettings();
 
     // Window state.
-    int WhoPoss() const { return m_whoPoss; }
-    void setWhoPoss(int who);
+    Possession WhoPoss() const { return m_whoPoss; }
+    void setWhoPoss(Possession who);
     bool ClockTime() const { return m_clockTime; }
     bool BuzzerPlaying() const { return m_buzzerPlaying; }
-    Currency GameResetTime() const { return m_gameResetTime; }
-    ClockEngine& teGame() const { return *m_teGame; }
-    ClockEngine& teShotClock() const { return *m_teShotClock; }
+    GameClock& gameClock() const { return *m_clocks; }
+    Currency GameResetTime() const { return m_clocks->resetTime(); }
+    ClockEngine& teGame() const { return m_clocks->game(); }
+    ClockEngine& teShotClock() const { return m_clocks->shot(); }
     SoundDevice& mmcBuzzer() const { return *m_mmcBuzzer; }
     QTimer& tmrClock1() const { return *m_tmrClock1; }
     const modShowDigits::TypedEntry& typedEntry() const { return m_typedEntry; }
@@ -82,6 +88,13 @@ public:
 
     // The fields in tab order: the game clock first.
     QList<QWidget*> tabOrder() const;
+
+signals:
+    // F1 and F2. The options request returns once the dialog has closed, confirmed or not.
+    void helpRequested();
+    void optionsRequested();
+    // The window has closed; the program ends with it.
+    void closed();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -91,39 +104,33 @@ protected:
 private:
     struct NumberField {
         DigitPanel* panel;
-        int maximum;
+        int typedMaximum;
         bool teamFouls;
     };
 
-    void buildBoard();
+    void findElements();
     void loadBoard();
     void keyDown(int keyCode);
     void numberFieldKeyDown(const NumberField& field, int keyCode);
     void clkGameKeyDown(int keyCode);
     void digShotClockKeyDown(int keyCode);
+    bool quickKey(int keyCode);
     void buzzerFinished();
     void openBuzzer();
     void reloadBuzzer();
-    void showHelpWindow();
-    void showOptionsDialog();
-    void fitPictures();
     void applyDigitStyle();
     void centreIn(QLabel* label, QWidget* container);
     const NumberField* numberField(const QWidget* widget) const;
+    bool possessionClick(QObject* watched, QEvent* event);
+    template <typename T = QWidget> T* element(const char* name) const;
 
     BoardEnvironment m_env;
+    const SettingsRecord& m_settings;
 
     // Fields.
     ClockPanel* clkGame = nullptr;
-    DigitPanel* digHome = nullptr;
-    DigitPanel* digVisitor = nullptr;
     DigitPanel* digFoulsH = nullptr;
     DigitPanel* digFoulsV = nullptr;
-    DigitPanel* digTimeoutsH = nullptr;
-    DigitPanel* digTimeoutsV = nullptr;
-    DigitPanel* digPlayerFoul = nullptr;
-    DigitPanel* digFouls = nullptr;
-    DigitPanel* digPeriod = nullptr;
     DigitPanel* digShotClock = nullptr;
     QList<NumberField> m_numberFields;
 
@@ -133,34 +140,22 @@ private:
     QWidget* picVisitorContainer = nullptr;
     QLabel* lblHome = nullptr;
     QLabel* lblVisitor = nullptr;
-    QWidget* picHomePicContainer = nullptr;
-    QWidget* picVisitorPicContainer = nullptr;
-    QWidget* picBoardPicContainer = nullptr;
-    QLabel* imgHomePic = nullptr;
-    QLabel* imgVisitorPic = nullptr;
-    QLabel* imgBoardPic = nullptr;
     QLabel* lblPeriod = nullptr;
     QLabel* lblPossH = nullptr;
     QLabel* lblPossV = nullptr;
     BoardShape* shpBonusH[2] = {};
     BoardShape* shpBonusV[2] = {};
-    BoardShape* Shape1 = nullptr;
-    BoardShape* Shape3 = nullptr;
     BoardShape* shpObjectSelected = nullptr;
 
     // Timekeeping and sound.
-    ClockEngine* m_teGame = nullptr;
-    ClockEngine* m_teShotClock = nullptr;
+    GameClock* m_clocks = nullptr;
     QTimer* m_tmrClock1 = nullptr;
     SoundDevice* m_mmcBuzzer = nullptr;
 
     // Window state.
-    int m_whoPoss = 0;
+    Possession m_whoPoss = Possession::None;
     bool m_clockTime = false;
     bool m_buzzerPlaying = false;
-    Currency m_gameResetTime;
-    bool m_buzzerSounded = false;   // a run-out has sounded; the game clock has not been above zero since
-    bool m_shotClockArmed = false;  // the shot clock has been above zero since it last ran out
     QWindow* m_keyWindow = nullptr; // the native window whose key events we dispatch
     bool m_firstShow = true;
     bool m_releaseEndsDoubleClick = false; // the next arrow release ends a double-click

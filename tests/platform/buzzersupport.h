@@ -8,8 +8,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QObject>
-#include <QTimer>
 #include <QString>
+#include <QTimer>
 #include <memory>
 
 // The build copies the buzzer sound next to the program, <build>/src/buzzer.wav, and
@@ -32,7 +32,6 @@ public:
         LoadSettings(MemorySettingsStore(), Settings, QCoreApplication::applicationDirPath());
         Settings.BuzzerFile = sound;
         BoardEnvironment environment;
-        environment.quitOnClose = false;
         m_board = std::make_unique<frmScoreBoard>(nullptr, environment);
         m_board->tmrClock1().stop();
         QObject::connect(&device(), &SoundDevice::playingChanged, &device(),

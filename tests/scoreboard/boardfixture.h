@@ -1,12 +1,12 @@
 #pragma once
 
+#include "components/boardshape.h"
 #include "components/clockengine.h"
 #include "components/clockpanel.h"
 #include "components/digitpanel.h"
 #include "components/monotonicclock.h"
-#include "platform/sounddevice.h"
 #include "platform/rgbcolor.h"
-#include "components/boardshape.h"
+#include "platform/sounddevice.h"
 #include "scoreboard/frmscoreboard.h"
 #include "settings/settings.h"
 #include "settings/settingsstore.h"
@@ -15,8 +15,8 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QStringList>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 #include <memory>
 
@@ -77,7 +77,6 @@ struct BoardFixture {
         env.twelveHourClock = [this] {
             return twelveHour;
         };
-        env.quitOnClose = false;
         board = std::make_unique<frmScoreBoard>(nullptr, env);
         board->tmrClock1().stop(); // the tests refresh by hand
         board->show();

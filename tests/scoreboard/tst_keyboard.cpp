@@ -248,9 +248,9 @@ void TestKeyboard::autoRepeat() {
         QTest::simulateEvent(window, false, Qt::Key_Left, Qt::NoModifier, QString(), true);
         QTest::simulateEvent(window, true, Qt::Key_Left, Qt::NoModifier, QString(), true);
     }
-    QCOMPARE(f.board->WhoPoss(), 0);
+    QCOMPARE(f.board->WhoPoss(), Possession::None);
     QTest::sendKeyEvent(QTest::Release, window, Qt::Key_Left, QString(), Qt::NoModifier);
-    QCOMPARE(f.board->WhoPoss(), 1);
+    QCOMPARE(f.board->WhoPoss(), Possession::Home);
 }
 
 void TestKeyboard::tabMovesTheSelection() {
@@ -377,7 +377,7 @@ void TestKeyboard::possession() {
             break;
         }
     }
-    QCOMPARE(f.board->WhoPoss(), who);
+    QCOMPARE(int(f.board->WhoPoss()), who);
     const QColor lit = rgbcolor::toQColor(Settings.TimeColor);
     const QColor dark = rgbcolor::toQColor(Settings.LEDBack);
     const auto colour = [&](const char* name) {

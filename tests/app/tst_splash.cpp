@@ -1,6 +1,7 @@
+#include "app/frmsplash.h"
+#include "app/startup.h"
 #include "platform/twips.h"
 #include "scoreboard/frmscoreboard.h"
-#include "settings/frmsplash.h"
 #include "settings/settings.h"
 #include "settings/settingsstore.h"
 
@@ -11,6 +12,8 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -35,6 +38,14 @@ QList<frmScoreBoard*> boards() {
         }
     }
     return found;
+}
+
+// Starts the program as main() does, minus the event loop; the start-up lives until cleanup().
+std::vector<std::unique_ptr<Startup>> startups;
+frmSplash* startSplash(const QStringList& arguments) {
+    startups.push_back(std::make_unique<Startup>(arguments));
+    startups.back()->start();
+    return startups.back()->splash();
 }
 
 template <typename T = QWidget> T* child(QWidget* splash, const char* name) {
@@ -96,6 +107,7 @@ void TestSplash::cleanup() {
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::removePostedEvents(qApp, QEvent::Quit);
+    startups.clear();
     setSettingsStore(nullptr);
 }
 
@@ -133,7 +145,7 @@ void TestSplash::leftEdge() {
 }
 
 void TestSplash::placedOnThePrimaryScreen() {
-    auto* window = new frmSplash(QStringList());
+    auto* window = startSplash(QStringList());
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
 
     QCOMPARE(window->size(), QSize(416, 216));
@@ -167,7 +179,7 @@ void TestSplash::versionCaption() {
 }
 
 void TestSplash::versionLabelShowsTheProjectVersion() {
-    auto* window = new frmSplash(QStringList());
+    auto* window = startSplash(QStringList());
     QCOMPARE(
         child<QLabel>(window, "lblVersion")->text(),
         splash::versionCaption(RAVENMARK_VERSION_MAJOR, RAVENMARK_VERSION_MINOR, RAVENMARK_VERSION_PATCH));
@@ -179,7 +191,7 @@ void TestSplash::loadReadsTheSettings() {
     store->write("Ravenmark", "ColorSettings", "FormBack", "255");
     setSettingsStore(std::move(store));
 
-    new frmSplash(QStringList());
+    startSplash(QStringList());
 
     QCOMPARE(Settings.FormBack, 255);
     QCOMPARE(Settings.LEDSelected, 255);
@@ -205,7 +217,7 @@ void TestSplash::bypass() {
     QFETCH(bool, straightToBoard);
 
     // WHEN the splash is created with the command line
-    QPointer<frmSplash> window = new frmSplash(arguments);
+    QPointer<frmSplash> window = startSplash(arguments);
 
     // THEN it either shows itself, or goes to the board without ever being shown
     if (straightToBoard) {
@@ -245,7 +257,7 @@ void TestSplash::clickGoesOnToTheBoard() {
     QFETCH(QString, target);
     QFETCH(QPoint, at);
 
-    QPointer<frmSplash> window = new frmSplash(QStringList());
+    QPointer<frmSplash> window = startSplash(QStringList());
     QWidget* clicked = window->objectName() == target ? window.data() : child(window, qPrintable(target));
     QVERIFY(clicked);
     QVERIFY(window->childAt(clicked->mapTo(window, at.isNull() ? clicked->rect().center() : at)) ==
@@ -275,7 +287,7 @@ void TestSplash::clickStaysOnTheSplash() {
     QFETCH(QString, target);
     QFETCH(Qt::MouseButton, button);
 
-    auto* window = new frmSplash(QStringList());
+    auto* window = startSplash(QStringList());
     QWidget* clicked = child(window, qPrintable(target));
     QVERIFY(clicked);
 
@@ -297,7 +309,7 @@ void TestSplash::accessKeysPressTheButtons() {
     QFETCH(QString, button);
     QFETCH(Qt::Key, key);
 
-    auto* window = new frmSplash(QStringList());
+    auto* window = startSplash(QStringList());
     QVERIFY(QTest::qWaitForWindowActive(window));
     auto* pushButton = child<QPushButton>(window, qPrintable(button));
     QSignalSpy pressed(pushButton, &QPushButton::clicked);
@@ -313,7 +325,7 @@ void TestSplash::accessKeysPressTheButtons() {
 }
 
 void TestSplash::goScoreTwiceOpensOneBoard() {
-    auto* window = new frmSplash(QStringList());
+    auto* window = startSplash(QStringList());
     window->GoScore();
     window->GoScore();
     QCOMPARE(boards().size(), 1);
@@ -321,7 +333,7 @@ void TestSplash::goScoreTwiceOpensOneBoard() {
 
 void TestSplash::closingOtherwiseEndsTheProgram() {
     // GIVEN the splash on screen  WHEN it is closed without going on (Alt+F4, the window manager)
-    QPointer<frmSplash> window = new frmSplash(QStringList());
+    QPointer<frmSplash> window = startSplash(QStringList());
     QVERIFY(window->close());
 
     // THEN the program is asked to end, and no board opens

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QCoreApplication>
 #include <QStringList>
 #include <QWidget>
 #include <initializer_list>
@@ -29,28 +28,30 @@ QString versionCaption(int major, int minor, int patch);
 
 } // namespace splash
 
-// The window the program opens with: it places itself, shows the version, loads the
-// settings and waits for a click that goes on to the scoreboard (GoScore). Started with
-// "bypass" it goes on at once and is never shown. It deletes itself when it closes.
+// The window the program opens with: it places itself and shows the version, then waits
+// for a click that goes on to the scoreboard (GoScore). Which windows follow is the start-up's
+// business: the splash only says what the operator asked for. It deletes itself when it closes.
 class frmSplash : public QWidget {
     Q_OBJECT
 public:
-    explicit frmSplash(const QStringList& arguments = QCoreApplication::arguments().mid(1),
-                       QWidget* parent = nullptr);
+    explicit frmSplash(QWidget* parent = nullptr);
 
-    // Closes the splash and opens the scoreboard.
+    // Closes the splash and asks for the scoreboard.
     void GoScore();
+
+signals:
+    void goScoreRequested();
+    void helpRequested();
+    void optionsRequested();
+    // Closed some other way than by GoScore (Alt+F4, the window manager).
+    void closedWithoutGoingOn();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private slots:
-    void showHelp();
-    void showOptions();
-
 private:
-    void load(const QStringList& arguments);
+    void load();
     QLabel* addLabel(const char* name, const QString& text, QRect designTwips,
                      Qt::Alignment alignment = Qt::AlignLeft);
     void goOnWhenClicked(std::initializer_list<QWidget*> targets);

@@ -1,8 +1,6 @@
-#include "settings/frmsplash.h"
+#include "app/frmsplash.h"
 
 #include "platform/twips.h"
-#include "scoreboard/frmscoreboard.h"
-#include "settings/settings.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -117,8 +115,7 @@ QPixmap paintLogo(qreal devicePixelRatio) {
 
 } // namespace
 
-frmSplash::frmSplash(const QStringList& arguments, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(QStringLiteral("Ravenmark"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -149,8 +146,8 @@ frmSplash::frmSplash(const QStringList& arguments, QWidget* parent)
     cmdOptions->setObjectName(QStringLiteral("cmdOptions"));
     cmdOptions->setGeometry(twips::toPixels(4560, 2520, 1215, 375));
     setTabOrder(cmdHelp, cmdOptions);
-    connect(cmdHelp, &QPushButton::clicked, this, &frmSplash::showHelp);
-    connect(cmdOptions, &QPushButton::clicked, this, &frmSplash::showOptions);
+    connect(cmdHelp, &QPushButton::clicked, this, &frmSplash::helpRequested);
+    connect(cmdOptions, &QPushButton::clicked, this, &frmSplash::optionsRequested);
 
     picLogo = new QLabel(frameSplash);
     picLogo->setObjectName(QStringLiteral("picLogo"));
@@ -162,10 +159,7 @@ frmSplash::frmSplash(const QStringList& arguments, QWidget* parent)
     }
     goOnWhenClicked({this, frameSplash, picLogo, lblName, lblMadeBy, lblVersion, lblClick, Label1, Label2});
 
-    load(arguments);
-    if (!m_goingOn) {
-        show();
-    }
+    load();
 }
 
 QLabel* frmSplash::addLabel(const char* name, const QString& text, QRect designTwips,
@@ -186,7 +180,7 @@ void frmSplash::goOnWhenClicked(std::initializer_list<QWidget*> targets) {
     }
 }
 
-void frmSplash::load(const QStringList& arguments) {
+void frmSplash::load() {
     resize(width(), twips::toPixels(splash::Height));
 
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -201,12 +195,6 @@ void frmSplash::load(const QStringList& arguments) {
     lblVersion->setText(
         splash::versionCaption(RAVENMARK_VERSION_MAJOR, RAVENMARK_VERSION_MINOR, RAVENMARK_VERSION_PATCH));
     shrinkToFit(lblVersion);
-
-    LoadSettings();
-
-    if (splash::isBypass(arguments)) {
-        GoScore();
-    }
 }
 
 void frmSplash::GoScore() {
@@ -216,10 +204,7 @@ void frmSplash::GoScore() {
     }
     m_goingOn = true;
     close();
-
-    auto* board = new frmScoreBoard;
-    board->setAttribute(Qt::WA_DeleteOnClose);
-    board->show();
+    emit goScoreRequested();
 }
 
 bool frmSplash::eventFilter(QObject* watched, QEvent* event) {
@@ -239,20 +224,8 @@ bool frmSplash::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmSplash::closeEvent(QCloseEvent* event) {
-    if (!m_goingOn) {
-        // Closed some other way (Alt+F4, the window manager): no board will follow, so the
-        // program ends rather than run on with no window. Posted, so that it also holds
-        // before the event loop has started.
-        QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::Quit));
-    }
     QWidget::closeEvent(event);
-}
-
-void frmSplash::showHelp() {
-    // Opens the help viewer, beside the splash, once the viewer exists; until then the
-    // button does nothing.
-}
-
-void frmSplash::showOptions() {
-    // Opens the options dialog modally once it exists; until then the button does nothing.
+    if (!m_goingOn) {
+        emit closedWithoutGoingOn();
+    }
 }

@@ -1,0 +1,60 @@
+#include "app/startup.h"
+
+#include "app/frmsplash.h"
+#include "settings/settings.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
+
+Startup::Startup(const QStringList& arguments, QObject* parent) : QObject(parent), m_arguments(arguments) {}
+
+Startup::~Startup() = default;
+
+void Startup::start() {
+    m_splash = new frmSplash;
+    connect(m_splash, &frmSplash::goScoreRequested, this, &Startup::openBoard);
+    connect(m_splash, &frmSplash::helpRequested, this, &Startup::showHelp);
+    connect(m_splash, &frmSplash::optionsRequested, this, &Startup::showOptions);
+    // No board will follow, so the program ends rather than run on with no window.
+    connect(m_splash, &frmSplash::closedWithoutGoingOn, this, &Startup::endProgram);
+
+    LoadSettings();
+
+    if (splash::isBypass(m_arguments)) {
+        m_splash->GoScore();
+    } else {
+        m_splash->show();
+    }
+}
+
+void Startup::openBoard() {
+    if (m_board) {
+        return;
+    }
+    m_board = new frmScoreBoard(nullptr, boardEnvironment ? boardEnvironment() : BoardEnvironment{});
+    m_board->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_board, &frmScoreBoard::helpRequested, this, &Startup::showHelp);
+    connect(m_board, &frmScoreBoard::optionsRequested, this, &Startup::showOptions);
+    connect(m_board, &frmScoreBoard::closed, this, &Startup::boardClosed);
+    m_board->show();
+}
+
+void Startup::boardClosed() {
+    // Closing the board ends the program, with every other window of it.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window != m_board && window->isVisible()) {
+            window->close();
+        }
+    }
+    endProgram();
+}
+
+void Startup::endProgram() {
+    // Posted, so that it also holds before the event loop has started.
+    QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::Quit));
+}
+
+void Startup::showHelp() {}
+
+void Startup::showOptions() {}

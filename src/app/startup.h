@@ -1,0 +1,43 @@
+#pragma once
+
+#include "app/frmsplash.h"
+#include "scoreboard/frmscoreboard.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <functional>
+
+// The program's start and end: loads the settings, shows the splash (or, started with
+// "bypass", goes straight on), opens the board when the splash says so, answers the help
+// and options requests of both windows, and ends the program when the board closes or the
+// splash is closed without going on.
+class Startup : public QObject {
+    Q_OBJECT
+
+public:
+    explicit Startup(const QStringList& arguments, QObject* parent = nullptr);
+    ~Startup() override;
+
+    // Places the splash, loads the settings, then shows the splash or opens the board.
+    void start();
+
+    frmSplash* splash() const { return m_splash; }
+    frmScoreBoard* board() const { return m_board; }
+
+    // What each board is made with; tests put in a hand-moved clock and a fake sound device.
+    std::function<BoardEnvironment()> boardEnvironment;
+
+public slots:
+    void showHelp();
+    void showOptions();
+
+private:
+    void openBoard();
+    void boardClosed();
+    static void endProgram();
+
+    QStringList m_arguments;
+    QPointer<frmSplash> m_splash;
+    QPointer<frmScoreBoard> m_board;
+};

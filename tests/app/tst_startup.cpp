@@ -1,0 +1,147 @@
+// The program's start and end, as main() runs them. Closing the board ends the application's
+// loop, so each test that does it runs the loop itself.
+#include "../scoreboard/boardfixture.h"
+#include "app/frmsplash.h"
+#include "app/startup.h"
+
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTimer>
+
+// Counts requests to end the program and keeps them from reaching the application.
+class QuitCounter : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == qApp && event->type() == QEvent::Quit && enabled) {
+            ++count;
+            return true;
+        }
+        return false;
+    }
+    int count = 0;
+    bool enabled = false;
+};
+
+class TestStartup : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void flows_data();
+    void flows();
+    void closingTheBoardEndsEverything();
+    void helpAndOptionsRequestsReachTheStartup();
+
+private:
+    std::unique_ptr<Startup> m_startup;
+    FakeBuzzer* m_buzzer = nullptr;
+    QuitCounter m_quits;
+};
+
+void TestStartup::init() {
+    setSettingsStore(std::make_unique<MemorySettingsStore>());
+    Settings = SettingsRecord();
+    m_startup = std::make_unique<Startup>(QStringList());
+    m_buzzer = nullptr;
+}
+
+void TestStartup::cleanup() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        delete window;
+    }
+    m_startup.reset();
+    QCoreApplication::removePostedEvents(qApp, QEvent::Quit);
+    setSettingsStore(nullptr);
+}
+
+// Each flow: the command line, what the operator does on the splash, and what follows.
+void TestStartup::flows_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("action"); // "click", "close" or "" (nothing)
+    QTest::addColumn<bool>("splashShown");
+    QTest::addColumn<bool>("boardOpen");
+    QTest::addColumn<bool>("programEnds");
+
+    QTest::newRow("splash waits") << QStringList{} << "" << true << false << false;
+    QTest::newRow("click goes on to the board") << QStringList{} << "click" << false << true << false;
+    QTest::newRow("bypass opens the board at once") << QStringList{"bypass"} << "" << false << true << false;
+    QTest::newRow("closing the splash ends the program")
+        << QStringList{} << "close" << false << false << true;
+}
+
+void TestStartup::flows() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, action);
+    QFETCH(bool, splashShown);
+    QFETCH(bool, boardOpen);
+    QFETCH(bool, programEnds);
+
+    qApp->installEventFilter(&m_quits);
+    m_quits.enabled = true;
+    m_quits.count = 0;
+    m_startup = std::make_unique<Startup>(arguments);
+    m_startup->start();
+    // The settings are loaded before anything is shown.
+    QCOMPARE(Settings.TimeColor, 33023);
+    QPointer<frmSplash> splash = m_startup->splash();
+    if (action == "click") {
+        QTest::mouseClick(splash->findChild<QWidget*>("lblClick"), Qt::LeftButton);
+    } else if (action == "close") {
+        splash->close();
+    }
+
+    QCOMPARE(!splash.isNull() && splash->isVisible(), splashShown);
+    QCOMPARE(m_startup->board() != nullptr && m_startup->board()->isVisible(), boardOpen);
+    // The end of the program is a posted request; it must be there exactly when expected.
+    QCoreApplication::sendPostedEvents(qApp, QEvent::Quit);
+    m_quits.enabled = false;
+    QCOMPARE(m_quits.count, programEnds ? 1 : 0);
+}
+
+void TestStartup::closingTheBoardEndsEverything() {
+    LoadSettings(MemorySettingsStore(), Settings, QCoreApplication::applicationDirPath());
+    m_startup = std::make_unique<Startup>(QStringList{"bypass"});
+    m_startup->boardEnvironment = [this] {
+        BoardEnvironment env;
+        m_buzzer = new FakeBuzzer;
+        env.buzzer = m_buzzer;
+        return env;
+    };
+    m_startup->start();
+    // Any existing file opens the fake device.
+    Settings.BuzzerFile = QCoreApplication::applicationFilePath();
+    m_startup->board()->applySettings();
+    QWidget other;
+    other.setWindowTitle(QStringLiteral("Help"));
+    other.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&other));
+
+    // Closed from inside the running loop, as the operator would; a loop that does not
+    // end by itself is ended by the watchdog with a code the test rejects.
+    QPointer<frmScoreBoard> board = m_startup->board();
+    QTimer::singleShot(0, board, [&] { board->close(); });
+    QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(7); });
+    QCOMPARE(QApplication::exec(), 0);
+
+    QVERIFY(board.isNull() || !board->isVisible());
+    QVERIFY(!other.isVisible());
+    QVERIFY(!m_buzzer->commands.isEmpty());
+    QCOMPARE(m_buzzer->commands.last(), QStringLiteral("Close"));
+}
+
+void TestStartup::helpAndOptionsRequestsReachTheStartup() {
+    // The start-up answers both windows' requests; a board opened after options were
+    // confirmed from the splash already reads the new settings.
+    m_startup->start();
+    frmSplash* splash = m_startup->splash();
+    QSignalSpy help(splash, &frmSplash::helpRequested);
+    QTest::mouseClick(splash->findChild<QWidget*>("cmdHelp"), Qt::LeftButton);
+    QCOMPARE(help.size(), 1);
+    Settings.TitleText = QStringLiteral("Final");
+    splash->GoScore();
+    QCOMPARE(m_startup->board()->findChild<QLabel*>("lblTitle")->text(), QStringLiteral("Final"));
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
