@@ -11,6 +11,8 @@ private slots:
     void fromKeyEvent();
     void otherLayouts_data();
     void otherLayouts();
+    void typedCharacter_data();
+    void typedCharacter();
 };
 
 namespace {
@@ -225,6 +227,40 @@ void TestKeyCodes::otherLayouts() {
 #else
     QSKIP("X11 keycodes only");
 #endif
+}
+
+void TestKeyCodes::typedCharacter_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("clearKey");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("digit row 0") << '0' << 8 << int('0');
+    QTest::newRow("digit row 9") << '9' << 8 << int('9');
+    QTest::newRow("keypad 0") << 96 << 8 << int('0');
+    QTest::newRow("keypad 9") << 105 << 8 << int('9');
+    QTest::newRow("keypad plus") << 107 << 8 << int('+');
+    QTest::newRow("equals/plus key") << 187 << 8 << int('+');
+    QTest::newRow("keypad minus") << 109 << 8 << int('-');
+    QTest::newRow("minus key") << 189 << 8 << int('-');
+    QTest::newRow("keypad decimal") << 110 << 8 << int('.');
+    QTest::newRow("full stop") << 190 << 8 << int('.');
+    QTest::newRow("Enter") << 13 << 8 << 13;
+    QTest::newRow("Space") << 32 << 8 << 32;
+    QTest::newRow("Backspace as the clear key") << 8 << 8 << 0;
+    QTest::newRow("Backspace when another key clears") << 8 << 67 << -1;
+    QTest::newRow("a letter as the clear key") << 67 << 67 << 0;
+    QTest::newRow("a digit as the clear key clears") << '5' << '5' << 0;
+    QTest::newRow("Enter stays Enter even as the clear key") << 13 << 13 << 13;
+    QTest::newRow("a letter types nothing") << 'A' << 8 << -1;
+    QTest::newRow("keypad multiply types nothing") << 106 << 8 << -1;
+    QTest::newRow("no key, clear key unset") << -1 << -1 << -1;
+}
+
+void TestKeyCodes::typedCharacter() {
+    QFETCH(int, code);
+    QFETCH(int, clearKey);
+    QFETCH(int, expected);
+    QCOMPARE(keycodes::typedCharacter(code, clearKey), expected);
 }
 
 QTEST_MAIN(TestKeyCodes)
