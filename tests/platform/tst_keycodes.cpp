@@ -234,8 +234,8 @@ void TestKeyCodes::typedCharacter_data() {
     QTest::addColumn<int>("clearKey");
     QTest::addColumn<int>("expected");
 
-    QTest::newRow("digit row 0") << '0' << 8 << int('0');
-    QTest::newRow("digit row 9") << '9' << 8 << int('9');
+    QTest::newRow("digit row 0") << int('0') << 8 << int('0');
+    QTest::newRow("digit row 9") << int('9') << 8 << int('9');
     QTest::newRow("keypad 0") << 96 << 8 << int('0');
     QTest::newRow("keypad 9") << 105 << 8 << int('9');
     QTest::newRow("keypad plus") << 107 << 8 << int('+');
@@ -249,9 +249,9 @@ void TestKeyCodes::typedCharacter_data() {
     QTest::newRow("Backspace as the clear key") << 8 << 8 << 0;
     QTest::newRow("Backspace when another key clears") << 8 << 67 << -1;
     QTest::newRow("a letter as the clear key") << 67 << 67 << 0;
-    QTest::newRow("a digit as the clear key clears") << '5' << '5' << 0;
+    QTest::newRow("a digit as the clear key clears") << int('5') << int('5') << 0;
     QTest::newRow("Enter stays Enter even as the clear key") << 13 << 13 << 13;
-    QTest::newRow("a letter types nothing") << 'A' << 8 << -1;
+    QTest::newRow("a letter types nothing") << int('A') << 8 << -1;
     QTest::newRow("keypad multiply types nothing") << 106 << 8 << -1;
     QTest::newRow("no key, clear key unset") << -1 << -1 << -1;
 }
