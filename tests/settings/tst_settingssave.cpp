@@ -166,6 +166,8 @@ private slots:
     void oneOpenPerLoadOrSave();
     void pathThatIsNotAFileIsNeverOpened_data();
     void pathThatIsNotAFileIsNeverOpened();
+    void problemFileLoadsWhatItCan_data();
+    void problemFileLoadsWhatItCan();
     void failedSaveKeepsTheOldFile_data();
     void failedSaveKeepsTheOldFile();
     void saveUnderAFileFails();
@@ -390,6 +392,46 @@ void TestSettingsSave::pathThatIsNotAFileIsNeverOpened() {
     QCOMPARE(store.opens, 0);
     QCOMPARE(QFileInfo(path).isDir(), kind == NotAFile::Folder);
     QVERIFY(!QFileInfo(path).isFile());
+}
+
+void TestSettingsSave::problemFileLoadsWhatItCan_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("readable");
+    QTest::addColumn<QString>("homeText");
+    QTest::addColumn<int>("logLines");
+
+    QTest::newRow("clean file: silent")
+        << QByteArray("[TextSettings]\nHomeText=Hawks\n") << true << "Hawks" << 0;
+    QTest::newRow("garbled line: the rest still loads")
+        << QByteArray("[TextSettings]\nnot a setting\nHomeText=Hawks\n") << true << "Hawks" << 1;
+    QTest::newRow("no read permission: defaults")
+        << QByteArray("[TextSettings]\nHomeText=Hawks\n") << false << "Home" << 1;
+}
+
+void TestSettingsSave::problemFileLoadsWhatItCan() {
+    QFETCH(QByteArray, content);
+    QFETCH(bool, readable);
+    QFETCH(QString, homeText);
+    QFETCH(int, logLines);
+
+    if (!readable && isRoot()) {
+        QSKIP("Permissions do not bind root");
+    }
+    const QString path = m_dir->filePath(App + ".conf");
+    QVERIFY(writeFile(path, content));
+    if (!readable) {
+        QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
+    }
+
+    const LogCapture log;
+    const SettingsRecord loaded = load(QSettingsStore(m_dir->path()));
+
+    QCOMPARE(loaded.HomeText, homeText);
+    QCOMPARE(loaded.VisitorText, QStringLiteral("Visitor"));
+    QCOMPARE(log.lines().size(), logLines);
+    if (logLines > 0) {
+        QVERIFY2(log.lines().first().contains(path), qPrintable(log.lines().first()));
+    }
 }
 
 void TestSettingsSave::failedSaveKeepsTheOldFile_data() {
