@@ -84,50 +84,48 @@ static_assert(tableFollowsIds(), "settingKey() indexes the table by SettingId");
 
 // The order a save writes the keys in: the options dialog's pages, one after the other, and
 // "IsKeyCode" last, since it is what makes the stored main keys count.
-constexpr std::array SaveOrder{
-    Id::TimeColor,
-    Id::LEDBack,
-    Id::LEDSelected,
-    Id::ScoreColor,
-    Id::PeriodColor,
-    Id::FormBack,
-    Id::BorderColor,
-    Id::HomeColor,
-    Id::VisitorColor,
-    Id::LEDSelectedWidth,
-    Id::StartStopClockKey,
-    Id::ResetClockKey,
-    Id::ResetShotClockKey,
-    Id::ClockSwitchKey,
-    Id::ClearKey,
-    Id::BuzzerKey,
-    Id::QScoreH1,
-    Id::QScoreH2,
-    Id::QScoreH3,
-    Id::QScoreV1,
-    Id::QScoreV2,
-    Id::QScoreV3,
-    Id::QFoulH1,
-    Id::QFoulV1,
-    Id::QPeriod1,
-    Id::QTOLH1,
-    Id::QTOLV1,
-    Id::BuzzerFile,
-    Id::NumLockForce,
-    Id::TitleText,
-    Id::HomeText,
-    Id::VisitorText,
-    Id::TeamSize,
-    Id::HomePic,
-    Id::VisitorPic,
-    Id::BoardPic,
-    Id::LEDType,
-    Id::ShotClockResetTime,
-    Id::BonusInner,
-    Id::BonusOuter,
-    Id::GamePeriod,
-    Id::IsKeyCode,
-};
+constexpr std::array SaveOrder{Id::TimeColor,
+                               Id::LEDBack,
+                               Id::LEDSelected,
+                               Id::ScoreColor,
+                               Id::PeriodColor,
+                               Id::FormBack,
+                               Id::BorderColor,
+                               Id::HomeColor,
+                               Id::VisitorColor,
+                               Id::LEDSelectedWidth,
+                               Id::StartStopClockKey,
+                               Id::ResetClockKey,
+                               Id::ResetShotClockKey,
+                               Id::ClockSwitchKey,
+                               Id::ClearKey,
+                               Id::BuzzerKey,
+                               Id::QScoreH1,
+                               Id::QScoreH2,
+                               Id::QScoreH3,
+                               Id::QScoreV1,
+                               Id::QScoreV2,
+                               Id::QScoreV3,
+                               Id::QFoulH1,
+                               Id::QFoulV1,
+                               Id::QPeriod1,
+                               Id::QTOLH1,
+                               Id::QTOLV1,
+                               Id::BuzzerFile,
+                               Id::NumLockForce,
+                               Id::TitleText,
+                               Id::HomeText,
+                               Id::VisitorText,
+                               Id::TeamSize,
+                               Id::HomePic,
+                               Id::VisitorPic,
+                               Id::BoardPic,
+                               Id::LEDType,
+                               Id::ShotClockResetTime,
+                               Id::BonusInner,
+                               Id::BonusOuter,
+                               Id::GamePeriod,
+                               Id::IsKeyCode};
 
 constexpr bool saveWritesEveryKeyOnce() {
     std::array<int, Table.size()> seen{};
@@ -371,12 +369,13 @@ bool SaveSettings(SettingsStore& store, const SettingsRecord& record) {
     if (!session.isOpen()) {
         return false;
     }
+    bool written = true;
     for (Id id : SaveOrder) {
         const SettingKey& key = settingKey(id);
         const QString text = id == Id::IsKeyCode ? QStringLiteral("Yes") : storedText(record, key);
-        store.write(application, latin1(key.section), latin1(key.key), text);
+        written = store.write(application, latin1(key.section), latin1(key.key), text) && written;
     }
-    return session.end();
+    return session.end() && written;
 }
 
 SettingsRecord DefaultSettings(const QString& executableDir) {

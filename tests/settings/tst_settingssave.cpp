@@ -8,7 +8,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <algorithm>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -51,17 +50,6 @@ protected:
         ++opens;
         return QSettingsStore::openSettings(application);
     }
-};
-
-// Remembers every write, in order.
-class WriteRecordingStore : public MemorySettingsStore {
-public:
-    bool write(const QString& application, const QString& section, const QString& key,
-               const QString& text) override {
-        writes.append({section + u'/' + key, text});
-        return MemorySettingsStore::write(application, section, key, text);
-    }
-    QList<std::pair<QString, QString>> writes;
 };
 
 void put(SettingsStore& store, SettingId id, const QString& text) {
@@ -157,7 +145,6 @@ private slots:
 
     void roundTripThroughTheFile_data();
     void roundTripThroughTheFile();
-    void saveWritesEveryKeyOnceConfirmationLast();
     void defaultsAreWhatAnEmptyStoreLoads_data();
     void defaultsAreWhatAnEmptyStoreLoads();
     void garbageTakesThatKeysDefaultOnly_data();
@@ -214,21 +201,6 @@ void TestSettingsSave::roundTripThroughTheFile() {
     QCOMPARE(file.allKeys().size(), qsizetype(settingKeys().size()));
     QCOMPARE(file.value("KeySettings/IsKeyCode").toString(), QStringLiteral("Yes"));
     QCOMPARE(log.lines(), QStringList());
-}
-
-void TestSettingsSave::saveWritesEveryKeyOnceConfirmationLast() {
-    WriteRecordingStore store;
-    const SettingsRecord record = load(storeWithEveryValueChanged());
-    QVERIFY(SaveSettings(store, record));
-
-    QCOMPARE(store.writes.size(), qsizetype(settingKeys().size()));
-    QCOMPARE(store.writes.last(), std::pair(QStringLiteral("KeySettings/IsKeyCode"), QStringLiteral("Yes")));
-    for (const SettingKey& key : settingKeys()) {
-        const QString name = QLatin1StringView(key.section) + u'/' + QLatin1StringView(key.key);
-        const auto written = std::count_if(store.writes.begin(), store.writes.end(),
-                                           [&](const auto& write) { return write.first == name; });
-        QVERIFY2(written == 1, key.key);
-    }
 }
 
 void TestSettingsSave::defaultsAreWhatAnEmptyStoreLoads_data() {
