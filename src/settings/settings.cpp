@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 
+#include "settings/settingsnotifier.h"
 #include "settings/settingsstore.h"
 
 #include <QCoreApplication>
@@ -80,6 +81,65 @@ constexpr bool tableFollowsIds() {
     return true;
 }
 static_assert(tableFollowsIds(), "settingKey() indexes the table by SettingId");
+
+// The order a save writes the keys in: the options dialog's pages, one after the other, and
+// "IsKeyCode" last, since it is what makes the stored main keys count.
+constexpr std::array SaveOrder{Id::TimeColor,
+                               Id::LEDBack,
+                               Id::LEDSelected,
+                               Id::ScoreColor,
+                               Id::PeriodColor,
+                               Id::FormBack,
+                               Id::BorderColor,
+                               Id::HomeColor,
+                               Id::VisitorColor,
+                               Id::LEDSelectedWidth,
+                               Id::StartStopClockKey,
+                               Id::ResetClockKey,
+                               Id::ResetShotClockKey,
+                               Id::ClockSwitchKey,
+                               Id::ClearKey,
+                               Id::BuzzerKey,
+                               Id::QScoreH1,
+                               Id::QScoreH2,
+                               Id::QScoreH3,
+                               Id::QScoreV1,
+                               Id::QScoreV2,
+                               Id::QScoreV3,
+                               Id::QFoulH1,
+                               Id::QFoulV1,
+                               Id::QPeriod1,
+                               Id::QTOLH1,
+                               Id::QTOLV1,
+                               Id::BuzzerFile,
+                               Id::NumLockForce,
+                               Id::TitleText,
+                               Id::HomeText,
+                               Id::VisitorText,
+                               Id::TeamSize,
+                               Id::HomePic,
+                               Id::VisitorPic,
+                               Id::BoardPic,
+                               Id::LEDType,
+                               Id::ShotClockResetTime,
+                               Id::BonusInner,
+                               Id::BonusOuter,
+                               Id::GamePeriod,
+                               Id::IsKeyCode};
+
+constexpr bool saveWritesEveryKeyOnce() {
+    std::array<int, Table.size()> seen{};
+    for (Id id : SaveOrder) {
+        ++seen[static_cast<std::size_t>(id)];
+    }
+    for (int count : seen) {
+        if (count != 1) {
+            return false;
+        }
+    }
+    return SaveOrder.size() == Table.size();
+}
+static_assert(saveWritesEveryKeyOnce(), "a save writes every key of the table exactly once");
 
 constexpr std::array MainKeys{Id::StartStopClockKey, Id::ResetClockKey, Id::ResetShotClockKey,
                               Id::ClockSwitchKey,    Id::ClearKey,      Id::BuzzerKey};
@@ -266,10 +326,14 @@ std::optional<std::int64_t> parseStoredNumber(QStringView text) {
 }
 
 void LoadSettings() {
-    LoadSettings(settingsStore(), Settings, QCoreApplication::applicationDirPath());
+    SettingsRecord loaded;
+    LoadSettings(settingsStore(), loaded, QCoreApplication::applicationDirPath());
+    CommitSettings(loaded);
 }
 
 void LoadSettings(const SettingsStore& store, SettingsRecord& into, const QString& executableDir) {
+    // One open of the store for all the reads below; the file may be large.
+    const SettingsStore::Session session(store, latin1(SettingsApplication));
     Loader loader(store, into, executableDir);
 
     // 1. Colours; LEDSelected defaults to the FormBack just loaded, so it is read after it.
@@ -297,4 +361,29 @@ void LoadSettings(const SettingsStore& store, SettingsRecord& into, const QStrin
 
     // 8.-10. Texts and team-name size, pictures and digit style, additional settings.
     loader.loadRange(Id::TitleText, Id::GamePeriod);
+}
+
+bool SaveSettings(SettingsStore& store, const SettingsRecord& record) {
+    const QString application = latin1(SettingsApplication);
+    SettingsStore::Session session(store, application);
+    if (!session.isOpen()) {
+        return false;
+    }
+    bool written = true;
+    for (Id id : SaveOrder) {
+        const SettingKey& key = settingKey(id);
+        const QString text = id == Id::IsKeyCode ? QStringLiteral("Yes") : storedText(record, key);
+        written = store.write(application, latin1(key.section), latin1(key.key), text) && written;
+    }
+    return session.end() && written;
+}
+
+SettingsRecord DefaultSettings(const QString& executableDir) {
+    // In table order, so that LEDSelected finds FormBack already in place.
+    SettingsRecord record;
+    for (const SettingKey& key : Table) {
+        const QString text = settingDefaultText(key, record, executableDir);
+        assign(record, key.field, text, text);
+    }
+    return record;
 }

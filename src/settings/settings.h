@@ -74,13 +74,29 @@ struct SettingsRecord {
     bool operator==(const SettingsRecord&) const = default;
 };
 
-// The process-wide record: zeros and empty texts until LoadSettings has run.
+// The process-wide record: zeros and empty texts until LoadSettings has run. Change it only
+// through CommitSettings, so that whoever shows it hears of the change.
 extern SettingsRecord Settings;
 
-// Fills Settings from the process-wide store; the buzzer's default file lies beside the executable.
+// Fills Settings from the process-wide store (the buzzer's default file lies beside the
+// executable) and announces it as CommitSettings does.
 void LoadSettings();
-// The same load from any store into any record, with the executable's folder given.
+// The same load from any store into any record, with the executable's folder given. The
+// store is opened once for the whole load; a store that cannot be opened gives the defaults.
 void LoadSettings(const SettingsStore& store, SettingsRecord& into, const QString& executableDir);
+
+// Writes every key of the record to the store, and "IsKeyCode" as "Yes", in one open of the
+// store. Returns whether all of it reached the store; when it did not, what the store held
+// before is left as it was (for the file store: the old file stays whole).
+bool SaveSettings(SettingsStore& store, const SettingsRecord& record);
+
+// The record an empty store loads as: every key's default, LEDSelected as FormBack, the
+// buzzer file beside the executable.
+SettingsRecord DefaultSettings(const QString& executableDir);
+
+// Puts the record in place of the process-wide Settings and, when anything differs, emits
+// settingsChanges().changed() (see settingsnotifier.h).
+void CommitSettings(const SettingsRecord& record);
 
 // ---- The keys of the store ----
 
