@@ -13,9 +13,9 @@
 #include "platform/numlock_win.h"
 #endif
 
-Q_LOGGING_CATEGORY(lcKeyboard, "ravenmark.keyboard")
-
 namespace {
+
+Q_LOGGING_CATEGORY(lcKeyboard, "ravenmark.keyboard")
 
 struct BackendSlot {
     std::unique_ptr<KeyboardBackend> backend;
@@ -23,7 +23,7 @@ struct BackendSlot {
     bool failureLogged = false;
 };
 
-BackendSlot& slot() {
+BackendSlot& current() {
     static BackendSlot s;
     return s;
 }
@@ -42,7 +42,7 @@ std::unique_ptr<KeyboardBackend> systemBackend() {
 }
 
 void logFailureOnce(const KeyboardBackend& backend) {
-    BackendSlot& s = slot();
+    BackendSlot& s = current();
     if (!s.failureLogged) {
         s.failureLogged = true;
         qCWarning(lcKeyboard).noquote() << "NumLock cannot be kept on or off:" << backend.failure();
@@ -52,7 +52,7 @@ void logFailureOnce(const KeyboardBackend& backend) {
 } // namespace
 
 KeyboardBackend& keyboardBackend() {
-    BackendSlot& s = slot();
+    BackendSlot& s = current();
     if (!s.backend) {
         if (qGuiApp == nullptr) {
             // Too early to tell which windowing system it will be: do nothing now, decide later.
@@ -66,7 +66,7 @@ KeyboardBackend& keyboardBackend() {
 }
 
 void setKeyboardBackend(std::unique_ptr<KeyboardBackend> backend) {
-    BackendSlot& s = slot();
+    BackendSlot& s = current();
     s.backend = std::move(backend);
     s.failureLogged = false;
 }
