@@ -6,6 +6,7 @@
 #include "components/readoutaccessible.h"
 #include "platform/keycodes.h"
 #include "platform/multimediadevice.h"
+#include "platform/numlock.h"
 #include "platform/rgbcolor.h"
 #include "platform/twips.h"
 #include "scoreboard/boarddesign.h"
@@ -175,6 +176,7 @@ void frmScoreBoard::loadBoard() {
     RefreshTime();
     UpdateLabels();
     UpdateFormColors();
+    UpdateNumLock();
     m_tmrClock1->start();
 }
 
@@ -371,6 +373,10 @@ bool frmScoreBoard::quickKey(int keyCode) {
 }
 
 void frmScoreBoard::AllKeyUp(int keyCode) {
+    // The operator's own NumLock press is undone as the key comes up.
+    if (keyCode == VkNumLock) {
+        UpdateNumLock();
+    }
     if (keyCode == VkLeft) {
         TogglePossessionHome();
     }
@@ -472,6 +478,10 @@ void frmScoreBoard::UpdateFormColors() {
     shpObjectSelected->setFillColor(settingsColor(m_settings.LEDSelected));
     UpdatePoss();
     UpdateBonus();
+}
+
+void frmScoreBoard::UpdateNumLock() {
+    modGrabKeys::UpdateNumLock(m_settings.NumLockForce);
 }
 
 // ---------------------------------------------------------------- clocks

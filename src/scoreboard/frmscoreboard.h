@@ -57,6 +57,7 @@ public:
     void UpdateLabels();
     double RSize(int value) const;
     void UpdateFormColors();
+    void UpdateNumLock();
 
     // Clocks.
     void RefreshTime();
