@@ -59,8 +59,12 @@ struct BoardFixture {
     bool twelveHour = false;
     std::unique_ptr<frmScoreBoard> board;
 
-    explicit BoardFixture(const QString& buzzerFile = QCoreApplication::applicationFilePath()) {
-        LoadSettings(MemorySettingsStore(), Settings, QCoreApplication::applicationDirPath());
+    // loadSettings false: the test has set Settings up itself.
+    explicit BoardFixture(const QString& buzzerFile = QCoreApplication::applicationFilePath(),
+                          bool loadSettings = true) {
+        if (loadSettings) {
+            LoadSettings(MemorySettingsStore(), Settings, QCoreApplication::applicationDirPath());
+        }
         // Any existing file opens the fake device.
         Settings.BuzzerFile = buzzerFile;
         create();
