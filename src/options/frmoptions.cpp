@@ -209,11 +209,11 @@ void frmOptions::buildKeysPage(QWidget* page) {
         addKeyGroup(page, QLatin1String(title), name, left, top);
     }
     QGroupBox* numLock = addGroup(page, QStringLiteral("Numlock Options:"), 2040, 2400, 1935, 1455);
-    optNormal = addOption(numLock, "optNormal", QStringLiteral("Normal Mode"), QRect(240, 360, 1575, 285));
+    optNormal = addOption(numLock, "optNormal", QStringLiteral("Normal Mode"), QRect(120, 360, 1755, 285));
     optKeepOn =
-        addOption(numLock, "optKeepOn", QStringLiteral("Keep Numlock On"), QRect(240, 720, 1575, 285));
+        addOption(numLock, "optKeepOn", QStringLiteral("Keep Numlock On"), QRect(120, 720, 1755, 285));
     optKeepOff =
-        addOption(numLock, "optKeepOff", QStringLiteral("Keep Numlock Off"), QRect(240, 1080, 1575, 285));
+        addOption(numLock, "optKeepOff", QStringLiteral("Keep Numlock Off"), QRect(120, 1080, 1755, 285));
     cmdResetKeys = addButton(page, "cmdResetKeys", QStringLiteral("Reset Keys"),
                              onPage(ResetLeft, ResetTop, ButtonWidth, ButtonHeight));
     connect(cmdResetKeys, &QPushButton::clicked, this, &frmOptions::resetKeys);
@@ -280,13 +280,13 @@ void frmOptions::buildColorsPage(QWidget* page) {
     // The width of the selection mark, in the "LED Selected" group under its swatch. Lying
     // flat, its right-hand arrow is the one that raises the value.
     QWidget* selected = picLedSelected->parentWidget();
-    addCaption(selected, QStringLiteral("Width:"), QRect(120, 720, 480, 255));
-    lblLEDSelectedWidthValue = addValueLabel(selected, "lblLEDSelectedWidthValue", QRect(600, 690, 375, 285));
+    addCaption(selected, QStringLiteral("Width:"), QRect(105, 720, 465, 255));
+    lblLEDSelectedWidthValue = addValueLabel(selected, "lblLEDSelectedWidthValue", QRect(570, 690, 345, 285));
     scrLEDSelectedWidth = new QScrollBar(Qt::Horizontal, selected);
     scrLEDSelectedWidth->setObjectName(QStringLiteral("scrLEDSelectedWidth"));
     scrLEDSelectedWidth->setRange(options::SelectedWidthRange.low, options::SelectedWidthRange.high);
     scrLEDSelectedWidth->setPageStep(1);
-    scrLEDSelectedWidth->setGeometry(twips::toPixels(1035, 690, 555, 285));
+    scrLEDSelectedWidth->setGeometry(twips::toPixels(960, 690, 630, 285));
     connect(scrLEDSelectedWidth, &QScrollBar::valueChanged, this,
             [this](int value) { lblLEDSelectedWidthValue->setText(QString::number(value)); });
 
