@@ -7,6 +7,7 @@
 #include "platform/sounddevice.h"
 #include "platform/twips.h"
 
+#include <QAccessibleWidget>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QFocusEvent>
@@ -99,10 +100,53 @@ void ColorSwatch::setColor(std::int32_t color) {
     setBackground(this, rgbcolor::toQColor(color));
 }
 
+namespace {
+
+// Tells assistive tools the value the operator sees, not the negated one inside.
+class RaisingScrollBarAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit RaisingScrollBarAccessible(RaisingScrollBar* bar)
+        : QAccessibleWidget(bar, QAccessible::ScrollBar) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ValueInterface ? static_cast<QAccessibleValueInterface*>(this)
+                                                   : QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Value ? QString::number(bar()->shownValue()) : QAccessibleWidget::text(t);
+    }
+    QVariant currentValue() const override { return bar()->shownValue(); }
+    void setCurrentValue(const QVariant& value) override { bar()->setShownValue(value.toInt()); }
+    QVariant maximumValue() const override { return -bar()->minimum(); }
+    QVariant minimumValue() const override { return -bar()->maximum(); }
+    QVariant minimumStepSize() const override { return 1; }
+
+private:
+    RaisingScrollBar* bar() const { return static_cast<RaisingScrollBar*>(widget()); }
+};
+
+QAccessibleInterface* raisingScrollBarAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String("RaisingScrollBar")) {
+        return new RaisingScrollBarAccessible(static_cast<RaisingScrollBar*>(object));
+    }
+    return nullptr;
+}
+
+} // namespace
+
 RaisingScrollBar::RaisingScrollBar(int low, int high, QWidget* parent) : QScrollBar(Qt::Vertical, parent) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(raisingScrollBarAccessible);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
     setRange(-high, -low);
     setPageStep(1);
-    connect(this, &QScrollBar::valueChanged, this, [this](int value) { emit shownValueChanged(-value); });
+    connect(this, &QScrollBar::valueChanged, this, [this](int value) {
+        emit shownValueChanged(-value);
+        QAccessibleValueChangeEvent event(this, -value);
+        QAccessible::updateAccessibility(&event);
+    });
 }
 
 frmOptions::frmOptions(const SettingsRecord& settings, OptionsEnvironment environment, QWidget* parent)

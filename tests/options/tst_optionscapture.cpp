@@ -17,7 +17,6 @@ private slots:
     void capture();
     void storedCodeWithoutNameShowsNothing();
     void rebindWithRealKeyEvents();
-    void resetKeysRestoresEveryKey();
 };
 
 void TestOptionsCapture::defaultCaptions_data() {
@@ -193,25 +192,6 @@ void TestOptionsCapture::rebindWithRealKeyEvents() {
     expected.BuzzerKey = 74;
     QCOMPARE(f.commits.first(), expected);
     QCOMPARE(f.dialog->result(), int(QDialog::Accepted));
-}
-
-void TestOptionsCapture::resetKeysRestoresEveryKey() {
-    SettingsRecord record = OptionsFixture::defaults();
-    int code = 65;
-    for (const options::KeyBinding& binding : options::KeyBindings) {
-        record.*binding.field = static_cast<std::int16_t>(code++);
-    }
-    record.NumLockForce = 2;
-    OptionsFixture f(record);
-    f.messages.setNextAnswer(true);
-    QTest::mouseClick(f.child<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
-    const SettingsRecord staged = f.dialog->staged();
-    for (const options::KeyBinding& binding : options::KeyBindings) {
-        QCOMPARE(staged.*binding.field, binding.defaultCode);
-        QCOMPARE(f.label(QLatin1String(binding.labelName))->text(),
-                 options::KeyCodeToStr(binding.defaultCode));
-    }
-    QCOMPARE(staged.NumLockForce, 0);
 }
 
 QTEST_MAIN(TestOptionsCapture)

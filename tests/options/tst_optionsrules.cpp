@@ -10,16 +10,12 @@ class TestOptionsRules : public QObject {
     Q_OBJECT
 
 private slots:
-    void keyNames_data();
-    void keyNames();
     void everyNamedCodeIsListed();
     void fileCaption_data();
     void fileCaption();
     void teamNameSize_data();
     void teamNameSize();
     void teamNameSizeIsTheLargestThatFits();
-    void tempSizeFromStoredSize_data();
-    void tempSizeFromStoredSize();
 };
 
 namespace {
@@ -43,50 +39,9 @@ QMap<int, QString> namedKeys() {
 
 } // namespace
 
-void TestOptionsRules::keyNames_data() {
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("F7 (118)") << 118 << "F7";
-    QTest::newRow("F3 first of the run") << 114 << "F3";
-    QTest::newRow("F9 last of the run") << 120 << "F9";
-    QTest::newRow("F10 (121) is the menu key") << 121 << "";
-    QTest::newRow("F1 help") << 112 << "";
-    QTest::newRow("F2 options") << 113 << "";
-    QTest::newRow("222 double quote") << 222 << "\"";
-    QTest::newRow("220 backslash") << 220 << "\\";
-    QTest::newRow("digit 0") << 48 << "";
-    QTest::newRow("digit 9") << 57 << "";
-    QTest::newRow("numpad 0") << 96 << "";
-    QTest::newRow("numpad +") << 107 << "";
-    QTest::newRow("numpad -") << 109 << "";
-    QTest::newRow("numpad .") << 110 << "";
-    QTest::newRow("left arrow") << 37 << "";
-    QTest::newRow("down arrow") << 40 << "";
-    QTest::newRow("space") << 32 << "";
-    QTest::newRow("enter") << 13 << "";
-    QTest::newRow("tab") << 9 << "";
-    QTest::newRow("esc") << 27 << "";
-    QTest::newRow("shift") << 16 << "";
-    QTest::newRow("alt") << 18 << "";
-    QTest::newRow("equals") << 187 << "";
-    QTest::newRow("minus") << 189 << "";
-    QTest::newRow("full stop") << 190 << "";
-    QTest::newRow("no key") << -1 << "";
-    QTest::newRow("letter before A") << 64 << "";
-    QTest::newRow("A") << 65 << "A";
-    QTest::newRow("Z") << 90 << "Z";
-    QTest::newRow("letter after Z") << 91 << "";
-    QTest::newRow("beyond a byte") << 65 + 256 << "";
-}
-
-void TestOptionsRules::keyNames() {
-    QFETCH(int, code);
-    QFETCH(QString, name);
-    QCOMPARE(options::KeyCodeToStr(code), name);
-}
-
 void TestOptionsRules::everyNamedCodeIsListed() {
-    // GIVEN the whole table WHEN every 16-bit code is named THEN exactly the listed ones have names.
+    // Every 16-bit code: exactly the listed ones have names, so F1, F2, F10, digits, the
+    // keypad's digits and signs, arrows, Space, Enter, Tab, Esc, Shift and Alt have none.
     const QMap<int, QString> names = namedKeys();
     for (int code = -32768; code <= 32767; ++code) {
         QCOMPARE(options::KeyCodeToStr(code), names.value(code));
@@ -169,22 +124,6 @@ void TestOptionsRules::teamNameSizeIsTheLargestThatFits() {
         QVERIFY2(fits(size, name), qPrintable(name));
         QVERIFY2(!fits(size + 1, name), qPrintable(name));
     }
-}
-
-void TestOptionsRules::tempSizeFromStoredSize_data() {
-    QTest::addColumn<qint64>("units");
-    QTest::addColumn<int>("size");
-    QTest::newRow("24") << qint64(240000) << 24;
-    QTest::newRow("24.5 to even") << qint64(245000) << 24;
-    QTest::newRow("25.5 to even") << qint64(255000) << 26;
-    QTest::newRow("beyond 16 bits") << qint64(1'000'000) * 10000 << 32767;
-    QTest::newRow("below 16 bits") << qint64(-1'000'000) * 10000 << -32768;
-}
-
-void TestOptionsRules::tempSizeFromStoredSize() {
-    QFETCH(qint64, units);
-    QFETCH(int, size);
-    QCOMPARE(int(options::tempSizeFrom(Currency::fromUnits(units))), size);
 }
 
 QTEST_MAIN(TestOptionsRules)
