@@ -148,8 +148,7 @@ void frmOptions::okClicked() {
     m_settings = record;
     if (!result.saved) {
         // The new options are in force all the same; the operator must know they will not
-        // survive a restart.
-        qCWarning(lcOptions) << "could not save the options to" << result.location;
+        // survive a restart. The commit has logged the failure already.
         m_context.env.messages->warn(
             this, QStringLiteral("Options"),
             QStringLiteral("The options are in use now but could not be saved to\n%1\n"

@@ -49,7 +49,7 @@ bool QtOptionsMessages::askYesNo(QWidget* parent, const QString& title, const QS
 
 void QtOptionsMessages::warn(QWidget* parent, const QString& title, const QString& text) {
     m_shown.append({title, text, false});
-    if (m_silent || !m_nextAnswers.empty()) {
+    if (m_silent) {
         return;
     }
     QMessageBox::warning(parent, title, text);
@@ -68,6 +68,9 @@ void fitPictureSimple(QLabel* image, QWidget* frame, const QString& path) {
         return;
     }
     const QRect inner = frame->contentsRect();
+    if (inner.isEmpty()) {
+        return;
+    }
     const double w = picture.width();
     const double h = picture.height();
     QSize fitted;

@@ -71,10 +71,9 @@ public:
     bool askYesNo(QWidget* parent, const QString& title, const QString& text) override;
     void warn(QWidget* parent, const QString& title, const QString& text) override;
 
-    // The next question is answered so without showing a box. A warning shown while an
-    // answer is queued is recorded only (and takes no answer).
+    // The next question is answered so without showing a box.
     void setNextAnswer(bool yes) { m_nextAnswers.push_back(yes); }
-    // Sets warnings to be recorded without a box, for tests with nothing queued.
+    // Warnings are recorded only, without a box.
     void setSilent(bool silent) { m_silent = silent; }
     // Every question and warning so far, shown or answered.
     const QList<Shown>& shown() const { return m_shown; }
