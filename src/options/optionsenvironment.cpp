@@ -1,0 +1,102 @@
+#include "options/optionsenvironment.h"
+
+#include "platform/wavinfo.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPixmap>
+#include <cmath>
+
+Q_LOGGING_CATEGORY(lcOptions, "ravenmark.options")
+
+std::optional<QColor> QtOptionsChooser::chooseColor(QWidget* parent, const QColor& initial) {
+    m_lastInitial = initial;
+    if (!m_nextColors.empty()) {
+        const std::optional<QColor> answer = m_nextColors.front();
+        m_nextColors.pop_front();
+        return answer;
+    }
+    const QColor chosen = QColorDialog::getColor(initial, parent);
+    return chosen.isValid() ? std::optional<QColor>(chosen) : std::nullopt;
+}
+
+QString QtOptionsChooser::chooseFile(QWidget* parent, const QString& filter, const QString& startFile) {
+    m_lastFilter = filter;
+    m_lastStartFile = startFile;
+    if (!m_nextFiles.empty()) {
+        const QString answer = m_nextFiles.front();
+        m_nextFiles.pop_front();
+        return answer;
+    }
+    return QFileDialog::getOpenFileName(parent, QString(), startFile, filter);
+}
+
+bool QtOptionsMessages::askYesNo(QWidget* parent, const QString& title, const QString& text) {
+    m_shown.append({title, text, true});
+    if (!m_nextAnswers.empty()) {
+        const bool yes = m_nextAnswers.front();
+        m_nextAnswers.pop_front();
+        return yes;
+    }
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void QtOptionsMessages::warn(QWidget* parent, const QString& title, const QString& text) {
+    m_shown.append({title, text, false});
+    if (m_silent) {
+        return;
+    }
+    QMessageBox::warning(parent, title, text);
+}
+
+namespace options {
+
+void fitPictureSimple(QLabel* image, QWidget* frame, const QString& path) {
+    if (path.isEmpty() || !QFileInfo(path).isFile()) {
+        return;
+    }
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const QImage picture = reader.read();
+    if (picture.isNull()) {
+        return;
+    }
+    const QRect inner = frame->contentsRect();
+    if (inner.isEmpty()) {
+        return;
+    }
+    const double w = picture.width();
+    const double h = picture.height();
+    QSize fitted;
+    // Relatively taller than the frame: fill its height; otherwise (equal included) its width.
+    if (h / inner.height() > w / inner.width()) {
+        fitted = QSize(int(std::lround(inner.height() * (w / h))), inner.height());
+    } else {
+        fitted = QSize(inner.width(), int(std::lround(inner.width() * (h / w))));
+    }
+    fitted = fitted.expandedTo(QSize(1, 1));
+    image->setScaledContents(true);
+    image->setPixmap(QPixmap::fromImage(picture.scaled(fitted * image->devicePixelRatioF(),
+                                                       Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    image->setGeometry(QRect(inner.left() + (inner.width() - fitted.width()) / 2,
+                             inner.top() + (inner.height() - fitted.height()) / 2, fitted.width(),
+                             fitted.height()));
+    image->show();
+}
+
+bool isPlayableSound(const QString& path) {
+    return wavinfo::readFile(path).has_value();
+}
+
+bool isReadablePicture(const QString& path) {
+    QImageReader reader(path);
+    return !reader.read().isNull();
+}
+
+} // namespace options

@@ -1,0 +1,466 @@
+#include "options/optionspages.h"
+
+#include "components/dotpanel.h"
+#include "options/optionsrules.h"
+#include "options/optionswidgets.h"
+#include "platform/rgbcolor.h"
+#include "platform/sounddevice.h"
+#include "platform/twips.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace options::layout;
+
+bool OptionsPage::askToReset(const QString& text, const QString& title) {
+    return m_context.env.messages->askYesNo(window(), title, text);
+}
+
+QString OptionsPage::chooseExistingFile(const QString& filter) {
+    const QString file = m_context.env.chooser->chooseFile(window(), filter, m_context.lastFileName);
+    if (file.isEmpty() || !QFileInfo(file).isFile()) {
+        return {};
+    }
+    m_context.lastFileName = file;
+    return file;
+}
+
+QLabel* addKeyGroup(QWidget* page, const QString& title, const char* labelName, QPoint twipsOnPage) {
+    QGroupBox* group = addGroup(page, title, QRect(twipsOnPage, QSize(1575, 735)));
+    auto* label = new QLabel(group);
+    label->setObjectName(QLatin1String(labelName));
+    label->setGeometry(inside(QRect(120, 255, 1335, 375)));
+    label->setFrameShape(QFrame::Box);
+    label->setAlignment(Qt::AlignCenter);
+    setBackground(label, Qt::white);
+    return label;
+}
+
+// ---- Keys ----
+
+KeysPage::KeysPage(OptionsContext& context) : OptionsPage(context) {
+    const std::array<std::tuple<const char*, const char*, QPoint>, 6> groups{{
+        {"Start/Stop clock:", "lblKeyStartStopClock", {360, 600}},
+        {"Reset clock:", "lblKeyResetClock", {2160, 600}},
+        {"Reset shot-clock:", "lblKeyResetShotClock", {3960, 600}},
+        {"Game/Clock switch:", "lblKeyClockSwitch", {360, 1440}},
+        {"Clear Number:", "lblKeyClear", {2160, 1440}},
+        {"Buzzer:", "lblKeyBuzzer", {3960, 1440}},
+    }};
+    for (const auto& [title, name, at] : groups) {
+        addKeyGroup(this, QLatin1String(title), name, at);
+    }
+    QGroupBox* numLock = addGroup(this, QStringLiteral("Numlock Options:"), QRect(2040, 2400, 1935, 1455));
+    optNormal = addOption(numLock, "optNormal", QStringLiteral("Normal Mode"), QRect(120, 360, 1755, 285));
+    optKeepOn =
+        addOption(numLock, "optKeepOn", QStringLiteral("Keep Numlock On"), QRect(120, 720, 1755, 285));
+    optKeepOff =
+        addOption(numLock, "optKeepOff", QStringLiteral("Keep Numlock Off"), QRect(120, 1080, 1755, 285));
+    QPushButton* reset = addButton(this, "cmdResetKeys", QStringLiteral("Reset Keys"), onPage(ResetButton));
+    connect(reset, &QPushButton::clicked, this, &KeysPage::resetKeysClicked);
+}
+
+void KeysPage::load(const SettingsRecord& s) {
+    // A mode the board does not know behaves as "leave alone", so it shows so.
+    (s.NumLockForce == 1 ? optKeepOn : s.NumLockForce == 2 ? optKeepOff : optNormal)->setChecked(true);
+}
+
+void KeysPage::save(SettingsRecord& s) const {
+    if (optNormal->isChecked()) {
+        s.NumLockForce = 0;
+    } else if (optKeepOn->isChecked()) {
+        s.NumLockForce = 1;
+    } else if (optKeepOff->isChecked()) {
+        s.NumLockForce = 2;
+    }
+}
+
+void KeysPage::selectNormalMode() {
+    optNormal->setChecked(true);
+}
+
+QuickKeysPage::QuickKeysPage(OptionsContext& context) : OptionsPage(context) {
+    const std::array<std::tuple<const char*, const char*, QPoint>, 11> groups{{
+        {"Home Score +1", "lblKeyHS1", {360, 600}},
+        {"Home Score +2:", "lblKeyHS2", {2160, 600}},
+        {"Home Score +3", "lblKeyHS3", {3960, 600}},
+        {"Visitor Score +1", "lblKeyVS1", {360, 1560}},
+        {"Visitor Score +2", "lblKeyVS2", {2160, 1560}},
+        {"Visitor Score +3", "lblKeyVS3", {3960, 1560}},
+        {"Home Foul +1", "lblKeyHF1", {360, 2520}},
+        {"Visitor Foul +1:", "lblKeyVF1", {2160, 2520}},
+        {"Period +1", "lblKeyPeriod1", {3960, 2520}},
+        {"TOL Home -1", "lblKeyTolH1", {360, 3480}},
+        {"TOL Visitor -1", "lblKeyTolV1", {2160, 3480}},
+    }};
+    for (const auto& [title, name, at] : groups) {
+        addKeyGroup(this, QLatin1String(title), name, at);
+    }
+    QPushButton* reset = addButton(this, "Command1", QStringLiteral("Reset Keys"), onPage(ResetButton));
+    connect(reset, &QPushButton::clicked, this, &QuickKeysPage::resetKeysClicked);
+}
+
+// ---- Colors ----
+
+ColorSwatch* ColorsPage::addColorGroup(const QString& title, const char* swatchName, const char* buttonName,
+                                       QRect twips) {
+    QGroupBox* group = addGroup(this, title, twips);
+    auto* swatch = new ColorSwatch(group);
+    swatch->setObjectName(QLatin1String(swatchName));
+    swatch->setGeometry(inside(QRect(120, 255, 615, 375)));
+    QPushButton* change =
+        addButton(group, buttonName, QStringLiteral("Change"), inside(QRect(840, 255, 735, 375)));
+    connect(change, &QPushButton::clicked, this, [this, swatch] { chooseColor(swatch); });
+    return swatch;
+}
+
+ColorsPage::ColorsPage(OptionsContext& context) : OptionsPage(context) {
+    const QSize group(1695, 735);
+    picTimeC = addColorGroup(QStringLiteral("Time Color:"), "picTimeC", "cmdTimeC", {{240, 600}, group});
+    picHomeC = addColorGroup(QStringLiteral("Home Color:"), "picHomeC", "cmdHomeC", {{2040, 600}, group});
+    picVisitorC =
+        addColorGroup(QStringLiteral("Visitor Color:"), "picVisitorC", "cmdVisitorC", {{3840, 600}, group});
+    picScoreC = addColorGroup(QStringLiteral("Score Color:"), "picScoreC", "cmdScoreC", {{240, 1620}, group});
+    picPeriodC =
+        addColorGroup(QStringLiteral("Period Color:"), "picPeriodC", "cmdPeriodC", {{2040, 1620}, group});
+    picLEDB = addColorGroup(QStringLiteral("LED Background:"), "picLEDB", "cmdLEDB", {{3840, 1680}, group});
+    picBackC = addColorGroup(QStringLiteral("Back Color:"), "picBackC", "cmdBackC", {{240, 2640}, group});
+    picLedSelected = addColorGroup(QStringLiteral("LED Selected"), "picLedSelected", "cmdLedSelected",
+                                   QRect(2040, 2640, 1695, 1095));
+    picBorderC =
+        addColorGroup(QStringLiteral("Border Color:"), "picBorderC", "cmdBorderC", {{3840, 2640}, group});
+
+    // The mark's width, under its swatch. Lying flat, its right-hand arrow raises the value.
+    QWidget* selected = picLedSelected->parentWidget();
+    addCaption(selected, QStringLiteral("Width:"), QRect(105, 720, 465, 255));
+    lblLEDSelectedWidthValue = addValueLabel(selected, "lblLEDSelectedWidthValue", QRect(570, 690, 345, 285));
+    scrLEDSelectedWidth = new QScrollBar(Qt::Horizontal, selected);
+    scrLEDSelectedWidth->setObjectName(QStringLiteral("scrLEDSelectedWidth"));
+    scrLEDSelectedWidth->setRange(options::SelectedWidthRange.low, options::SelectedWidthRange.high);
+    scrLEDSelectedWidth->setPageStep(1);
+    scrLEDSelectedWidth->setGeometry(inside(QRect(960, 690, 630, 285)));
+    connect(scrLEDSelectedWidth, &QScrollBar::valueChanged, this,
+            [this](int value) { lblLEDSelectedWidthValue->setText(QString::number(value)); });
+
+    QPushButton* reset =
+        addButton(this, "cmdResetColors", QStringLiteral("Reset Colors"), onPage(ResetButton));
+    connect(reset, &QPushButton::clicked, this, &ColorsPage::resetColors);
+}
+
+void ColorsPage::load(const SettingsRecord& s) {
+    for (auto [swatch, color] :
+         {std::pair{picTimeC, s.TimeColor}, std::pair{picScoreC, s.ScoreColor}, std::pair{picLEDB, s.LEDBack},
+          std::pair{picLedSelected, s.LEDSelected}, std::pair{picPeriodC, s.PeriodColor},
+          std::pair{picBackC, s.FormBack}, std::pair{picBorderC, s.BorderColor},
+          std::pair{picHomeC, s.HomeColor}, std::pair{picVisitorC, s.VisitorColor}}) {
+        swatch->setColor(color);
+    }
+    const int width = options::SelectedWidthRange.clamp(s.LEDSelectedWidth);
+    scrLEDSelectedWidth->setValue(width);
+    lblLEDSelectedWidthValue->setText(QString::number(width));
+}
+
+void ColorsPage::save(SettingsRecord& s) const {
+    s.TimeColor = picTimeC->color();
+    s.LEDBack = picLEDB->color();
+    s.LEDSelected = picLedSelected->color();
+    s.ScoreColor = picScoreC->color();
+    s.PeriodColor = picPeriodC->color();
+    s.FormBack = picBackC->color();
+    s.BorderColor = picBorderC->color();
+    s.HomeColor = picHomeC->color();
+    s.VisitorColor = picVisitorC->color();
+    // The label, not the bar: the colour reset writes 0 into the label alone.
+    s.LEDSelectedWidth = static_cast<std::int16_t>(lblLEDSelectedWidthValue->text().toInt());
+}
+
+void ColorsPage::chooseColor(ColorSwatch* swatch) {
+    const std::optional<QColor> chosen =
+        m_context.env.chooser->chooseColor(window(), rgbcolor::toQColor(swatch->color()));
+    if (chosen && chosen->isValid()) {
+        swatch->setColor(rgbcolor::fromQColor(*chosen));
+    }
+}
+
+void ColorsPage::resetColors() {
+    if (!askToReset(QStringLiteral("Are you sure you want to reset the colors?"),
+                    QStringLiteral("Reset Colors"))) {
+        return;
+    }
+    picLedSelected->setColor(4210752);
+    // The bar stays where it is; its next change shows its own value again.
+    lblLEDSelectedWidthValue->setText(QStringLiteral("0"));
+    picTimeC->setColor(33023);
+    picLEDB->setColor(0);
+    picScoreC->setColor(255);
+    picPeriodC->setColor(49152);
+    picBackC->setColor(4210752);
+    picBorderC->setColor(16777215);
+    picHomeC->setColor(16777215);
+    picVisitorC->setColor(16777215);
+}
+
+// ---- Text ----
+
+TextPage::TextPage(OptionsContext& context) : OptionsPage(context) {
+    const auto addTextGroup = [this](const QString& title, const char* name, int top, int maxLength) {
+        QGroupBox* group = addGroup(this, title, QRect(540, top, 4815, 975));
+        auto* edit = new QLineEdit(group);
+        edit->setObjectName(QLatin1String(name));
+        edit->setGeometry(inside(QRect(240, 315, 4335, 495)));
+        edit->setFont(arialFont(15.75));
+        edit->setAlignment(Qt::AlignCenter);
+        edit->setMaxLength(maxLength);
+        return edit;
+    };
+    txtTitleText = addTextGroup(QStringLiteral("Board Name:"), "txtTitleText", 600, options::TitleLength);
+    txtHomeText = addTextGroup(QStringLiteral("Home Name:"), "txtHomeText", 1680, options::TeamNameLength);
+    txtVisitorText =
+        addTextGroup(QStringLiteral("Visitor Name:"), "txtVisitorText", 2760, options::TeamNameLength);
+
+    // The measuring labels are never seen; they only hold the names at the size found.
+    for (auto [label, name, text, top] :
+         {std::tuple{&lblHomePreview, "lblHomePreview", "Home", 6120},
+          std::tuple{&lblVisitorPreview, "lblVisitorPreview", "Visitor", 6240}}) {
+        *label = new QLabel(QLatin1String(text), this);
+        (*label)->setObjectName(QLatin1String(name));
+        (*label)->setFrameShape(QFrame::Box);
+        (*label)->move(twips::toPixels(QPoint(120, top)));
+        (*label)->hide();
+    }
+    // Only the team names decide their size; the board name does not.
+    for (auto [edit, label] :
+         {std::pair{txtHomeText, lblHomePreview}, std::pair{txtVisitorText, lblVisitorPreview}}) {
+        connect(edit, &QLineEdit::textChanged, this, [this, label](const QString& text) {
+            label->setText(text);
+            PreviewIt();
+        });
+    }
+}
+
+void TextPage::load(const SettingsRecord& s) {
+    TempSize = options::tempSizeFrom(s.TeamSize);
+    // The boxes start from "Home" and "Visitor" at every opening, so the size is measured
+    // again only when a loaded name differs from those.
+    for (auto [edit, label, start] : {std::tuple{txtHomeText, lblHomePreview, "Home"},
+                                      std::tuple{txtVisitorText, lblVisitorPreview, "Visitor"}}) {
+        const QSignalBlocker blocker(edit);
+        edit->setText(QLatin1String(start));
+        label->setText(QLatin1String(start));
+    }
+    txtTitleText->setText(s.TitleText);
+    txtHomeText->setText(s.HomeText);
+    txtVisitorText->setText(s.VisitorText);
+}
+
+void TextPage::save(SettingsRecord& s) const {
+    s.TitleText = txtTitleText->text();
+    s.HomeText = txtHomeText->text();
+    s.VisitorText = txtVisitorText->text();
+    s.TeamSize = Currency::fromInt(TempSize);
+}
+
+void TextPage::PreviewIt() {
+    TempSize =
+        static_cast<std::int16_t>(options::teamNameSize(lblHomePreview->text(), lblVisitorPreview->text()));
+    for (QLabel* label : {lblHomePreview, lblVisitorPreview}) {
+        label->setFont(options::teamNameFont(TempSize));
+        label->adjustSize();
+    }
+}
+
+// ---- Pictures ----
+
+void PicturesPage::addPictureGroup(const QString& title, Preview& preview, const char* stem, QPoint twips) {
+    QGroupBox* group = addGroup(this, title, QRect(twips, QSize(2415, 1575)));
+    const QString name = QLatin1String(stem);
+    preview.container = new QFrame(group);
+    preview.container->setObjectName(QStringLiteral("pic%1PicPreviewCon").arg(name));
+    preview.container->setFrameShape(QFrame::Box);
+    preview.container->setGeometry(inside(QRect(120, 255, 1215, 1215)));
+    preview.image = new QLabel(preview.container);
+    preview.image->setObjectName(QStringLiteral("img%1PicPreview").arg(name));
+    preview.image->setGeometry(preview.container->contentsRect());
+    auto* change = new QPushButton(QStringLiteral("Change"), group);
+    change->setObjectName(QStringLiteral("cmdChange%1Pic").arg(name));
+    change->setGeometry(inside(QRect(1455, 375, 840, 375)));
+    auto* clear = new QPushButton(QStringLiteral("Clear"), group);
+    clear->setObjectName(QStringLiteral("cmdClear%1Pic").arg(name));
+    clear->setGeometry(inside(QRect(1455, 855, 840, 375)));
+    connect(change, &QPushButton::clicked, this, [this, &preview] { choosePicture(preview); });
+    connect(clear, &QPushButton::clicked, this, [&preview] {
+        preview.image->clear();
+        preview.staged->clear();
+    });
+}
+
+PicturesPage::PicturesPage(OptionsContext& context) : OptionsPage(context) {
+    m_home.staged = &HomePicTemp;
+    m_visitor.staged = &VisitorPicTemp;
+    m_board.staged = &BoardPicTemp;
+    addPictureGroup(QStringLiteral("Home Picture:"), m_home, "Home", {360, 600});
+    addPictureGroup(QStringLiteral("Visitor Picture:"), m_visitor, "Visitor", {3120, 600});
+    addPictureGroup(QStringLiteral("Scoreboard Picture:"), m_board, "Board", {360, 2280});
+
+    QGroupBox* digits = addGroup(this, QStringLiteral("Digit Type:"), QRect(3120, 2280, 2415, 1575));
+    cmbLedType = new QComboBox(digits);
+    cmbLedType->setObjectName(QStringLiteral("cmbLedType"));
+    cmbLedType->addItems({QStringLiteral("Lines"), QStringLiteral("Dots")});
+    cmbLedType->setGeometry(inside(QRect(120, 375, 1215, 330)));
+    addCaption(digits, QStringLiteral("Preview:"), QRect(1455, 255, 840, 255));
+    dotPreview = new DotPanel(digits);
+    dotPreview->setObjectName(QStringLiteral("dotPreview"));
+    dotPreview->setDigitSize(twips::toPixels(975));
+    dotPreview->setCaption(8);
+    dotPreview->setLitColor(QColor(255, 0, 0));
+    dotPreview->setBackColor(Qt::black);
+    dotPreview->move(twips::toPixels(QPoint(1605, 510)));
+    connect(cmbLedType, &QComboBox::currentIndexChanged, dotPreview, &DotPanel::setLedType);
+}
+
+void PicturesPage::load(const SettingsRecord& s) {
+    HomePicTemp = s.HomePic;
+    VisitorPicTemp = s.VisitorPic;
+    BoardPicTemp = s.BoardPic;
+    // From nothing: an earlier opening's picture must not stay when its file is gone.
+    for (Preview* preview : {&m_home, &m_visitor, &m_board}) {
+        preview->image->clear();
+        showPicture(*preview);
+    }
+    cmbLedType->setCurrentIndex(options::LedTypeRange.clamp(s.LEDType));
+    dotPreview->setLedType(cmbLedType->currentIndex());
+}
+
+void PicturesPage::save(SettingsRecord& s) const {
+    s.HomePic = HomePicTemp;
+    s.VisitorPic = VisitorPicTemp;
+    s.BoardPic = BoardPicTemp;
+    s.LEDType = static_cast<std::int16_t>(cmbLedType->currentIndex());
+}
+
+void PicturesPage::showPicture(Preview& preview) {
+    if (!preview.staged->isEmpty()) {
+        m_context.env.fitPicture(preview.image, preview.container, *preview.staged);
+    }
+}
+
+void PicturesPage::choosePicture(Preview& preview) {
+    const QString file = chooseExistingFile(QStringLiteral("Pictures (*.bmp *.gif *.jpg *.jpeg *.png)"));
+    if (file.isEmpty()) {
+        return;
+    }
+    if (!options::isReadablePicture(file)) {
+        qCWarning(lcOptions) << "not a readable picture:" << file;
+        return;
+    }
+    *preview.staged = file;
+    showPicture(preview);
+}
+
+// ---- Other settings ----
+
+OtherSettingsPage::OtherSettingsPage(OptionsContext& context) : OptionsPage(context) {
+    QGroupBox* bonus = addGroup(this, QStringLiteral("Bonus Foul Indicators:"), QRect(240, 600, 3255, 1575));
+    const auto addBonusRow = [bonus](const char* labelName, const char* barName, const QString& caption,
+                                     int top, QLabel*& label, RaisingScrollBar*& bar) {
+        addCaption(bonus, caption, QRect(120, top + 60, 1575, 255));
+        label = addValueLabel(bonus, labelName, QRect(1695, top + 30, 495, 315));
+        bar = new RaisingScrollBar(options::BonusRange.low, options::BonusRange.high, bonus);
+        bar->setObjectName(QLatin1String(barName));
+        bar->setGeometry(inside(QRect(2250, top - 60, 255, 495)));
+        addCaption(bonus, QStringLiteral("fouls."), QRect(2595, top + 60, 600, 255));
+    };
+    addBonusRow("lblBonusInner", "vsBonusInner", QStringLiteral("Light Inner Bonus at"), 330, lblBonusInner,
+                vsBonusInner);
+    addBonusRow("lblBonusOuter", "vsBonusOuter", QStringLiteral("Light Outer Bonus at"), 960, lblBonusOuter,
+                vsBonusOuter);
+
+    QGroupBox* shot = addGroup(this, QStringLiteral("Reset Shot Clock to:"), QRect(3600, 600, 2055, 855));
+    lblShotClock = addValueLabel(shot, "lblShotClock", QRect(240, 360, 495, 315));
+    vsShotClock = new RaisingScrollBar(options::ShotClockRange.low, options::ShotClockRange.high, shot);
+    vsShotClock->setObjectName(QStringLiteral("vsShotClock"));
+    vsShotClock->setGeometry(inside(QRect(795, 270, 255, 495)));
+    addCaption(shot, QStringLiteral("Seconds"), QRect(1140, 390, 800, 255));
+
+    QGroupBox* division =
+        addGroup(this, QStringLiteral("Game is divided into:"), QRect(3600, 1560, 2055, 975));
+    otnGamePeriod =
+        addOption(division, "otnGamePeriod", QStringLiteral("Periods"), QRect(240, 300, 1575, 285));
+    otnGameHalf = addOption(division, "otnGameHalf", QStringLiteral("Halves"), QRect(240, 600, 1575, 285));
+
+    for (auto [bar, label] : {std::pair{vsBonusInner, lblBonusInner}, std::pair{vsBonusOuter, lblBonusOuter},
+                              std::pair{vsShotClock, lblShotClock}}) {
+        connect(bar, &RaisingScrollBar::shownValueChanged, label,
+                [label](int value) { label->setText(QString::number(value)); });
+    }
+
+    QPushButton* buzzer = addButton(this, "cmdBuzzerSound", QStringLiteral("Change Buzzer Sound..."),
+                                    onPage(QRect(240, 2760, 2175, 375)));
+    connect(buzzer, &QPushButton::clicked, this, &OtherSettingsPage::chooseBuzzerSound);
+    lblBFile = new QLabel(this);
+    lblBFile->setObjectName(QStringLiteral("lblBFile"));
+    lblBFile->setFont(arialFont(9.75));
+    lblBFile->setGeometry(onPage(QRect(240, 3255, 5175, 285)));
+
+    QPushButton* reset =
+        addButton(this, "cmdResetAdditSetttings", QStringLiteral("Reset Settings"), onPage(ResetButton));
+    connect(reset, &QPushButton::clicked, this, &OtherSettingsPage::resetAdditionalSettings);
+}
+
+void OtherSettingsPage::load(const SettingsRecord& s) {
+    BuzzTemp = s.BuzzerFile;
+    for (auto [bar, label, value, range] :
+         {std::tuple{vsShotClock, lblShotClock, s.ShotClockResetTime, options::ShotClockRange},
+          std::tuple{vsBonusInner, lblBonusInner, s.BonusInner, options::BonusRange},
+          std::tuple{vsBonusOuter, lblBonusOuter, s.BonusOuter, options::BonusRange}}) {
+        const int shown = range.clamp(value);
+        bar->setShownValue(shown);
+        label->setText(QString::number(shown));
+    }
+    // The board counts any non-zero value as halves.
+    (s.GamePeriod == 0 ? otnGamePeriod : otnGameHalf)->setChecked(true);
+    lblBFile->setText(options::fileCaption(BuzzTemp));
+}
+
+void OtherSettingsPage::save(SettingsRecord& s) const {
+    s.ShotClockResetTime = static_cast<std::int16_t>(lblShotClock->text().toInt());
+    s.BonusInner = static_cast<std::int16_t>(lblBonusInner->text().toInt());
+    s.BonusOuter = static_cast<std::int16_t>(lblBonusOuter->text().toInt());
+    s.GamePeriod = otnGamePeriod->isChecked() ? 0 : 1;
+    s.BuzzerFile = BuzzTemp;
+}
+
+void OtherSettingsPage::resetAdditionalSettings() {
+    if (!askToReset(QStringLiteral("Are you sure you want to reset these settings?"),
+                    QStringLiteral("Reset Settings?"))) {
+        return;
+    }
+    for (auto [bar, label, value] :
+         {std::tuple{vsShotClock, lblShotClock, 35}, std::tuple{vsBonusInner, lblBonusInner, 7},
+          std::tuple{vsBonusOuter, lblBonusOuter, 10}}) {
+        bar->setShownValue(value);
+        label->setText(QString::number(value)); // the bar may stand there already
+    }
+    otnGamePeriod->setChecked(true);
+}
+
+void OtherSettingsPage::chooseBuzzerSound() {
+    const QString file = chooseExistingFile(QStringLiteral("Sounds (*.wav)"));
+    if (file.isEmpty()) {
+        return;
+    }
+    if (!m_context.env.checkSound(file)) {
+        qCWarning(lcOptions) << "not a playable wave file:" << file;
+        return;
+    }
+    BuzzTemp = file;
+    lblBFile->setText(options::fileCaption(BuzzTemp));
+    if (m_context.env.sound != nullptr && m_context.env.sound->open(file)) {
+        m_context.env.sound->play();
+    }
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "settings/settings.h"
+
+#include <QFont>
+#include <QSize>
+#include <QString>
+#include <array>
+#include <cstdint>
+
+// The options dialog's rules that need no window: key names, the buzzer caption, the
+// team-name size and the ranges of the dialog's controls.
+namespace options {
+
+// A key label of the dialog, the record field it edits and the key it is reset to.
+struct KeyBinding {
+    const char* labelName;
+    std::int16_t SettingsRecord::*field;
+    std::int16_t defaultCode;
+};
+
+// The seventeen key labels, in the order the dialog loads them.
+inline constexpr std::array<KeyBinding, 17> KeyBindings{{
+    {"lblKeyStartStopClock", &SettingsRecord::StartStopClockKey, 83},
+    {"lblKeyResetClock", &SettingsRecord::ResetClockKey, 82},
+    {"lblKeyResetShotClock", &SettingsRecord::ResetShotClockKey, 84},
+    {"lblKeyClockSwitch", &SettingsRecord::ClockSwitchKey, 67},
+    {"lblKeyClear", &SettingsRecord::ClearKey, 8},
+    {"lblKeyBuzzer", &SettingsRecord::BuzzerKey, 66},
+    {"lblKeyHS1", &SettingsRecord::QScoreH1, 45},
+    {"lblKeyHS2", &SettingsRecord::QScoreH2, 36},
+    {"lblKeyHS3", &SettingsRecord::QScoreH3, 33},
+    {"lblKeyVS1", &SettingsRecord::QScoreV1, 46},
+    {"lblKeyVS2", &SettingsRecord::QScoreV2, 35},
+    {"lblKeyVS3", &SettingsRecord::QScoreV3, 34},
+    {"lblKeyHF1", &SettingsRecord::QFoulH1, 122},
+    {"lblKeyVF1", &SettingsRecord::QFoulV1, 123},
+    {"lblKeyPeriod1", &SettingsRecord::QPeriod1, 80},
+    {"lblKeyTolH1", &SettingsRecord::QTOLH1, 118},
+    {"lblKeyTolV1", &SettingsRecord::QTOLV1, 119},
+}};
+
+// What a key is called on its label; empty for a key that cannot be bound (F1, F2,
+// F10, digits, arrows, Space, Enter, Tab, Esc, Shift, Alt, and every unknown code).
+QString KeyCodeToStr(int keyCode);
+
+// The buzzer file as its caption shows it: "[No File Selected]" for none, a path of up to
+// 50 characters whole, a longer one as its first 10 characters, " ...", a separator and
+// the file's name (nothing after the separator when the file no longer exists).
+QString fileCaption(const QString& path);
+inline constexpr int WholePathLimit = 50;
+
+// The face the team names are measured in (and shown in on the board).
+QFont teamNameFont(int points);
+// A measuring label's extent in twips, one-pixel border included; an empty text has only
+// its border.
+QSize nameExtentTwips(const QFont& font, const QString& text);
+// The largest size from 60 down to 10 at which both names are narrower than 1900 twips
+// and lower than 600; 10 when none fits.
+int teamNameSize(const QString& home, const QString& visitor);
+inline constexpr int LargestNameSize = 60;
+inline constexpr int SmallestNameSize = 10;
+inline constexpr int NameWidthLimit = 1900;
+inline constexpr int NameHeightLimit = 600;
+
+// Ranges of the dialog's controls; stored values outside them are shown clamped.
+struct Range {
+    int low;
+    int high;
+    int clamp(int value) const { return value < low ? low : (value > high ? high : value); }
+};
+inline constexpr Range ShotClockRange{0, 99};
+inline constexpr Range BonusRange{0, 20};
+inline constexpr Range SelectedWidthRange{0, 5};
+inline constexpr Range LedTypeRange{0, 1};
+inline constexpr int TitleLength = 25;
+inline constexpr int TeamNameLength = 20;
+
+// The stored team-name size as the dialog holds it: whole points within 16 bits.
+std::int16_t tempSizeFrom(Currency teamSize);
+
+} // namespace options

@@ -1,0 +1,568 @@
+#include "components/dotpanel.h"
+#include "optionsfixture.h"
+#include "platform/rgbcolor.h"
+#include "platform/sounddevice.h"
+
+#include <QAccessibleValueInterface>
+#include <QComboBox>
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+// The dialog as a whole: what OK hands over, the resets, the choosers, and what the pages show.
+class TestOptionsDialog : public QObject {
+    Q_OBJECT
+
+private slots:
+    void okOnDefaultsGivesDefaults();
+    void okWithEveryValueChanged();
+    void failedSaveIsReportedAndKept();
+    void escapeCancels();
+    void resetThenCancelCommitsNothing();
+    void resetAnsweredNo_data();
+    void resetAnsweredNo();
+    void resetAnsweredYes();
+    void teamSizeRule_data();
+    void teamSizeRule();
+    void storedValuesClamped_data();
+    void storedValuesClamped();
+    void upperArrowRaises_data();
+    void upperArrowRaises();
+    void everyOpeningStartsFresh();
+    void choosersThatChangeNothing();
+    void pictureChooser();
+    void soundChooser();
+    void pagesRender();
+
+private:
+    QTemporaryDir m_dir;
+    QString writeFile(const QString& name, const QByteArray& bytes);
+    QString writePicture(const QString& name, QSize size, const QColor& color);
+    QString writeWave(const QString& name);
+};
+
+namespace {
+
+class RecordingSound : public SoundDevice {
+public:
+    bool open(const QString& path) override {
+        opened.append(path);
+        return true;
+    }
+    void play() override { ++plays; }
+    void stop() override {}
+    void close() override {}
+    bool isOpen() const override { return !opened.isEmpty(); }
+    bool isPlaying() const override { return false; }
+    QStringList opened;
+    int plays = 0;
+};
+
+void click(const OptionsFixture& f, const char* button) {
+    f.child<QPushButton>(QLatin1String(button))->click();
+}
+
+QColor centreColour(QWidget* widget) {
+    const QImage image = widget->grab().toImage();
+    return image.pixelColor(image.width() / 2, image.height() / 2);
+}
+
+// Every value differs from its default and lies within the controls' ranges.
+SettingsRecord everythingChanged(const QString& wave, const QString& picture) {
+    SettingsRecord r = OptionsFixture::defaults();
+    int colour = 0x102030;
+    for (std::int32_t* c : {&r.FormBack, &r.TimeColor, &r.ScoreColor, &r.PeriodColor, &r.LEDBack,
+                            &r.LEDSelected, &r.BorderColor, &r.HomeColor, &r.VisitorColor}) {
+        *c = colour += 0x010101;
+    }
+    r.LEDSelectedWidth = 3;
+    const char* letters =
+        "ADEFGHIJKLMNOQUVW"; // no default key uses these, so every rebind finds its key free
+    for (const options::KeyBinding& binding : options::KeyBindings) {
+        r.*binding.field = static_cast<std::int16_t>(*letters++);
+    }
+    r.NumLockForce = 2;
+    r.TitleText = QStringLiteral("County Final");
+    r.HomeText = QStringLiteral("Tigers");
+    r.VisitorText = QStringLiteral("Lions");
+    r.TeamSize = Currency::fromInt(options::teamNameSize(r.HomeText, r.VisitorText));
+    r.BuzzerFile = wave;
+    r.HomePic = r.VisitorPic = r.BoardPic = picture;
+    r.LEDType = 1;
+    r.ShotClockResetTime = 24;
+    r.BonusInner = 5;
+    r.BonusOuter = 8;
+    r.GamePeriod = 1;
+    return r;
+}
+
+} // namespace
+
+QString TestOptionsDialog::writeFile(const QString& name, const QByteArray& bytes) {
+    QFile file(m_dir.filePath(name));
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? file.fileName() : QString();
+}
+
+QString TestOptionsDialog::writePicture(const QString& name, QSize size, const QColor& color) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(color);
+    return image.save(m_dir.filePath(name)) ? m_dir.filePath(name) : QString();
+}
+
+QString TestOptionsDialog::writeWave(const QString& name) {
+    constexpr quint32 Samples = 800; // 8-bit mono at 8 kHz
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("RIFF", 4);
+    out << quint32(36 + Samples);
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32(16) << quint16(1) << quint16(1) << quint32(8000) << quint32(8000) << quint16(1)
+        << quint16(8);
+    out.writeRawData("data", 4);
+    out << quint32(Samples);
+    return writeFile(name, bytes + QByteArray(Samples, char(0x80)));
+}
+
+void TestOptionsDialog::okOnDefaultsGivesDefaults() {
+    OptionsFixture f;
+    click(f, "cmdOk");
+    QCOMPARE(f.commits, QList<SettingsRecord>{OptionsFixture::defaults()});
+    QVERIFY(f.numLocks.isEmpty()); // "Normal Mode" leaves NumLock alone
+    QCOMPARE(f.dialog->result(), int(QDialog::Accepted));
+}
+
+void TestOptionsDialog::okWithEveryValueChanged() {
+    // GIVEN the dialog on the defaults, and files to choose.
+    const QString wave = writeWave(QStringLiteral("horn.wav"));
+    const QString picture = writePicture(QStringLiteral("crest.png"), {40, 40}, Qt::darkGreen);
+    const SettingsRecord expected = everythingChanged(wave, picture);
+    OptionsFixture f;
+
+    // WHEN the operator changes every value through the controls.
+    for (const options::KeyBinding& binding : options::KeyBindings) {
+        f.dialog->ChooseKey(f.label(QLatin1String(binding.labelName)));
+        f.dialog->KeyChosen(expected.*binding.field);
+    }
+    for (auto [button, colour] :
+         {std::pair{"cmdBackC", expected.FormBack}, std::pair{"cmdTimeC", expected.TimeColor},
+          std::pair{"cmdScoreC", expected.ScoreColor}, std::pair{"cmdPeriodC", expected.PeriodColor},
+          std::pair{"cmdLEDB", expected.LEDBack}, std::pair{"cmdLedSelected", expected.LEDSelected},
+          std::pair{"cmdBorderC", expected.BorderColor}, std::pair{"cmdHomeC", expected.HomeColor},
+          std::pair{"cmdVisitorC", expected.VisitorColor}}) {
+        f.chooser.setNextColor(rgbcolor::toQColor(colour));
+        click(f, button);
+    }
+    f.child<QScrollBar>(QStringLiteral("scrLEDSelectedWidth"))->setValue(3);
+    f.child<QRadioButton>(QStringLiteral("optKeepOff"))->click();
+    for (auto [name, text] :
+         {std::pair{"txtTitleText", expected.TitleText}, std::pair{"txtHomeText", expected.HomeText},
+          std::pair{"txtVisitorText", expected.VisitorText}}) {
+        auto* edit = f.child<QLineEdit>(QLatin1String(name));
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    }
+    f.chooser.setNextFileName(wave);
+    click(f, "cmdBuzzerSound");
+    for (const char* button : {"cmdChangeHomePic", "cmdChangeVisitorPic", "cmdChangeBoardPic"}) {
+        f.chooser.setNextFileName(picture);
+        click(f, button);
+    }
+    f.child<QComboBox>(QStringLiteral("cmbLedType"))->setCurrentIndex(1);
+    f.child<RaisingScrollBar>(QStringLiteral("vsShotClock"))->setShownValue(24);
+    f.child<RaisingScrollBar>(QStringLiteral("vsBonusInner"))->setShownValue(5);
+    f.child<RaisingScrollBar>(QStringLiteral("vsBonusOuter"))->setShownValue(8);
+    f.child<QRadioButton>(QStringLiteral("otnGameHalf"))->click();
+    click(f, "cmdOk");
+
+    // THEN commit gets exactly that record, NumLock goes off, and the next opening shows it all.
+    QCOMPARE(f.commits, QList<SettingsRecord>{expected});
+    QCOMPARE(f.numLocks, QList<bool>{false});
+    f.dialog->load(f.dialog->settings());
+    QCOMPARE(f.dialog->staged(), expected);
+}
+
+void TestOptionsDialog::failedSaveIsReportedAndKept() {
+    OptionsFixture f;
+    f.commitResult = {false, QStringLiteral("/read-only/Ravenmark/Ravenmark.conf")};
+    f.child<QRadioButton>(QStringLiteral("optKeepOn"))->click();
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*"))); // the commit logs it, not the dialog
+    click(f, "cmdOk");
+
+    QCOMPARE(f.messages.shown().size(), 1);
+    QVERIFY(!f.messages.shown().first().question);
+    QVERIFY(f.messages.shown().first().text.contains(QStringLiteral("/read-only/Ravenmark/Ravenmark.conf")));
+    // NumLock was applied and the new settings stay in force; the dialog closes.
+    QCOMPARE(f.numLocks, QList<bool>{true});
+    QCOMPARE(f.dialog->settings().NumLockForce, 1);
+    QCOMPARE(f.dialog->result(), int(QDialog::Accepted));
+}
+
+void TestOptionsDialog::escapeCancels() {
+    OptionsFixture f;
+    QVERIFY(f.showActive());
+    f.child<QLineEdit>(QStringLiteral("txtTitleText"))->setText(QStringLiteral("Changed"));
+    // Also while a key label waits: Esc is no key to bind.
+    QTest::mouseClick(f.label(QStringLiteral("lblKeyBuzzer")), Qt::LeftButton);
+    QTest::keyClick(f.dialog->windowHandle(), Qt::Key_Escape);
+    QVERIFY(!f.dialog->isVisible());
+    QCOMPARE(f.dialog->result(), int(QDialog::Rejected));
+    QVERIFY(f.commits.isEmpty());
+}
+
+void TestOptionsDialog::resetThenCancelCommitsNothing() {
+    const SettingsRecord custom = everythingChanged(QString(), QString());
+    OptionsFixture f(custom);
+    for (const char* button : {"cmdResetKeys", "cmdResetColors", "cmdResetAdditSetttings"}) {
+        f.messages.setNextAnswer(true);
+        click(f, button);
+    }
+    QVERIFY(f.dialog->staged() != custom);
+    click(f, "cmdCancel");
+    QVERIFY(f.commits.isEmpty());
+    QVERIFY(f.numLocks.isEmpty());
+    QCOMPARE(f.dialog->settings(), custom);
+}
+
+void TestOptionsDialog::resetAnsweredNo_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    const char* keys = "Are you sure you want to reset Keys, Quick Keys, and Numlock option?";
+    QTest::newRow("keys") << "cmdResetKeys"
+                          << "Reset Keys" << keys;
+    QTest::newRow("quick keys") << "Command1"
+                                << "Reset Keys" << keys;
+    QTest::newRow("colours") << "cmdResetColors"
+                             << "Reset Colors"
+                             << "Are you sure you want to reset the colors?";
+    QTest::newRow("settings") << "cmdResetAdditSetttings"
+                              << "Reset Settings?"
+                              << "Are you sure you want to reset these settings?";
+}
+
+void TestOptionsDialog::resetAnsweredNo() {
+    QFETCH(QString, button);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    const SettingsRecord custom = everythingChanged(QString(), QString());
+    OptionsFixture f(custom);
+    f.messages.setNextAnswer(false);
+    click(f, qPrintable(button));
+    QCOMPARE(f.messages.shown().size(), 1);
+    QVERIFY(f.messages.shown().first().question);
+    QCOMPARE(f.messages.shown().first().title, title);
+    QCOMPARE(f.messages.shown().first().text, text);
+    QCOMPARE(f.dialog->staged(), custom);
+}
+
+void TestOptionsDialog::resetAnsweredYes() {
+    // GIVEN every value changed, the mark 4 wide.
+    SettingsRecord custom = everythingChanged(QString(), QString());
+    custom.LEDSelectedWidth = 4;
+    OptionsFixture f(custom);
+    for (const char* button : {"cmdResetKeys", "cmdResetColors", "cmdResetAdditSetttings"}) {
+        f.messages.setNextAnswer(true);
+        click(f, button);
+    }
+    // THEN the three groups hold their defaults (the mark's colour the fixed 4210752) and the
+    // texts, pictures and digit style are untouched.
+    SettingsRecord expected = OptionsFixture::defaults();
+    for (auto field : {&SettingsRecord::TitleText, &SettingsRecord::HomeText, &SettingsRecord::VisitorText,
+                       &SettingsRecord::BuzzerFile, &SettingsRecord::HomePic, &SettingsRecord::VisitorPic,
+                       &SettingsRecord::BoardPic}) {
+        expected.*field = custom.*field;
+    }
+    expected.TeamSize = custom.TeamSize;
+    expected.LEDType = custom.LEDType;
+    expected.LEDSelected = 4210752;
+    QCOMPARE(f.dialog->staged(), expected);
+    QCOMPARE(centreColour(f.child(QStringLiteral("picTimeC"))), rgbcolor::toQColor(33023));
+    QCOMPARE(f.label(QStringLiteral("lblKeyBuzzer"))->text(), QStringLiteral("B"));
+    // The width label reads 0 but the bar stays at 4 until it moves.
+    auto* width = f.child<QScrollBar>(QStringLiteral("scrLEDSelectedWidth"));
+    QCOMPARE(width->value(), 4);
+    width->setValue(2);
+    QCOMPARE(f.dialog->staged().LEDSelectedWidth, 2);
+}
+
+void TestOptionsDialog::teamSizeRule_data() {
+    QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("visitor");
+    QTest::addColumn<bool>("measured");
+    QTest::newRow("default names keep the stored size") << "Home"
+                                                        << "Visitor" << false;
+    QTest::newRow("other home name measures") << "Tigers"
+                                              << "Visitor" << true;
+    QTest::newRow("other visitor name measures") << "Home"
+                                                 << "Lions" << true;
+    QTest::newRow("empty names measure to 60") << ""
+                                               << "" << true;
+}
+
+void TestOptionsDialog::teamSizeRule() {
+    QFETCH(QString, home);
+    QFETCH(QString, visitor);
+    QFETCH(bool, measured);
+    SettingsRecord record = OptionsFixture::defaults();
+    record.HomeText = home;
+    record.VisitorText = visitor;
+    record.TeamSize = 37_cur;
+    QVERIFY(options::teamNameSize(home, visitor) != 37);
+    const int expected = measured ? options::teamNameSize(home, visitor) : 37;
+    OptionsFixture f(record);
+    QCOMPARE(int(f.dialog->tempSize()), expected);
+    // The board name never changes it; a 26th character is refused, as are a 21st in the names.
+    auto* title = f.child<QLineEdit>(QStringLiteral("txtTitleText"));
+    QTest::keyClicks(title, QString(30, QLatin1Char('W')));
+    QCOMPARE(title->text().size(), 25);
+    QCOMPARE(int(f.dialog->tempSize()), expected);
+    auto* homeBox = f.child<QLineEdit>(QStringLiteral("txtHomeText"));
+    QTest::keyClicks(homeBox, QString(30, QLatin1Char('W')));
+    QCOMPARE(homeBox->text().size(), 20);
+    QCOMPARE(int(f.dialog->tempSize()), options::teamNameSize(homeBox->text(), visitor));
+}
+
+void TestOptionsDialog::storedValuesClamped_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("shown");
+    QTest::newRow("LEDType above") << "LEDType" << 7 << 1;
+    QTest::newRow("LEDType below") << "LEDType" << -3 << 0;
+    QTest::newRow("shot clock above") << "ShotClockResetTime" << 150 << 99;
+    QTest::newRow("shot clock below") << "ShotClockResetTime" << -5 << 0;
+    QTest::newRow("inner bonus above") << "BonusInner" << 25 << 20;
+    QTest::newRow("outer bonus below") << "BonusOuter" << -1 << 0;
+    QTest::newRow("width above") << "LEDSelectedWidth" << 9 << 5;
+    QTest::newRow("unknown NumLock mode") << "NumLockForce" << 7 << 0;
+    QTest::newRow("any non-zero game period is halves") << "GamePeriod" << 4 << 1;
+}
+
+void TestOptionsDialog::storedValuesClamped() {
+    QFETCH(QString, field);
+    QFETCH(int, stored);
+    QFETCH(int, shown);
+    const QMap<QString, std::int16_t SettingsRecord::*> fields{
+        {"LEDType", &SettingsRecord::LEDType},
+        {"ShotClockResetTime", &SettingsRecord::ShotClockResetTime},
+        {"BonusInner", &SettingsRecord::BonusInner},
+        {"BonusOuter", &SettingsRecord::BonusOuter},
+        {"GamePeriod", &SettingsRecord::GamePeriod},
+        {"LEDSelectedWidth", &SettingsRecord::LEDSelectedWidth}};
+    SettingsRecord record = OptionsFixture::defaults();
+    if (field == u"NumLockForce") {
+        record.NumLockForce = stored;
+    } else {
+        record.*fields[field] = static_cast<std::int16_t>(stored);
+    }
+    OptionsFixture f(record);
+    QVERIFY(f.showActive());
+    const SettingsRecord staged = f.dialog->staged();
+    QCOMPARE(field == u"NumLockForce" ? staged.NumLockForce : int(staged.*fields[field]), shown);
+}
+
+void TestOptionsDialog::upperArrowRaises_data() {
+    QTest::addColumn<QString>("bar");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("step");
+    QTest::newRow("shot clock") << "vsShotClock"
+                                << "lblShotClock" << 5 << 35 << 1;
+    QTest::newRow("shot clock at the top stays") << "vsShotClock"
+                                                 << "lblShotClock" << 5 << 99 << 0;
+    QTest::newRow("inner bonus") << "vsBonusInner"
+                                 << "lblBonusInner" << 5 << 7 << 1;
+    QTest::newRow("outer bonus") << "vsBonusOuter"
+                                 << "lblBonusOuter" << 5 << 10 << 1;
+    QTest::newRow("width, right arrow") << "scrLEDSelectedWidth"
+                                        << "lblLEDSelectedWidthValue" << 2 << 0 << 1;
+}
+
+void TestOptionsDialog::upperArrowRaises() {
+    QFETCH(QString, bar);
+    QFETCH(QString, label);
+    QFETCH(int, page);
+    QFETCH(int, from);
+    QFETCH(int, step);
+    SettingsRecord record = OptionsFixture::defaults();
+    (bar == u"scrLEDSelectedWidth" ? record.LEDSelectedWidth : record.ShotClockResetTime) =
+        std::int16_t(from);
+    OptionsFixture f(record);
+    QVERIFY(f.showActive());
+    f.child<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(page);
+    auto* scroll = f.child<QScrollBar>(bar);
+    const bool upright = scroll->orientation() == Qt::Vertical;
+    // The raising arrow is the top one of an upright bar and the right one of a flat bar.
+    QTest::mouseClick(scroll, Qt::LeftButton, {},
+                      upright ? QPoint(scroll->width() / 2, 3)
+                              : QPoint(scroll->width() - 3, scroll->height() / 2));
+    QCOMPARE(f.label(label)->text(), QString::number(from + step));
+    if (upright) {
+        // Assistive tools hear the value shown, not the bar's inner one.
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(scroll);
+        QVERIFY(accessible != nullptr && accessible->valueInterface() != nullptr);
+        QCOMPARE(accessible->valueInterface()->currentValue().toInt(), from + step);
+    }
+    QTest::mouseClick(scroll, Qt::LeftButton, {},
+                      upright ? QPoint(scroll->width() / 2, scroll->height() - 3)
+                              : QPoint(3, scroll->height() / 2));
+    QCOMPARE(f.label(label)->text(), QString::number(from + step - 1));
+}
+
+void TestOptionsDialog::everyOpeningStartsFresh() {
+    // GIVEN an opening left on the "Text" page with a capture under way and a cleared picture.
+    const QString picture = writePicture(QStringLiteral("fresh.png"), {20, 20}, Qt::blue);
+    SettingsRecord record = OptionsFixture::defaults();
+    record.HomePic = picture;
+    OptionsFixture f(record);
+    QVERIFY(f.showActive());
+    f.dialog->ChooseKey(f.label(QStringLiteral("lblKeyBuzzer")));
+    click(f, "cmdClearHomePic");
+    auto* tabs = f.child<QTabWidget>(QStringLiteral("SSTab1"));
+    tabs->setCurrentIndex(3);
+    click(f, "cmdCancel");
+
+    // WHEN it opens again.
+    f.dialog->load(record);
+    QVERIFY(f.showActive());
+
+    // THEN the "Keys" page shows with OK focused, nothing waits, and the picture is back.
+    QCOMPARE(tabs->currentIndex(), 0);
+    QCOMPARE(QApplication::focusWidget(), f.child(QStringLiteral("cmdOk")));
+    QCOMPARE(f.dialog->waitingLabel(), nullptr);
+    QVERIFY(!f.waitingColour(QStringLiteral("lblKeyBuzzer")));
+    QCOMPARE(f.dialog->homePicTemp(), picture);
+    QVERIFY(!f.label(QStringLiteral("imgHomePicPreview"))->pixmap().isNull());
+    // A picture whose file has gone stays staged, but the last opening's picture is not shown.
+    QVERIFY(QFile::remove(picture));
+    f.dialog->load(record);
+    QCOMPARE(f.dialog->homePicTemp(), picture);
+    QVERIFY(f.label(QStringLiteral("imgHomePicPreview"))->pixmap().isNull());
+}
+
+void TestOptionsDialog::choosersThatChangeNothing() {
+    const QString noPicture = writeFile(QStringLiteral("bad.png"), "this is no picture");
+    const QString noWave = writeFile(QStringLiteral("noise.wav"), "this is no wave");
+    const QString missing = m_dir.filePath(QStringLiteral("missing.png"));
+    OptionsFixture f;
+    // Cancelled colour: the swatch keeps its colour, which the chooser was offered.
+    f.chooser.setNextColor(std::nullopt);
+    click(f, "cmdScoreC");
+    QCOMPARE(f.chooser.lastInitialColor(), rgbcolor::toQColor(255));
+    QCOMPARE(centreColour(f.child(QStringLiteral("picScoreC"))), rgbcolor::toQColor(255));
+    // Cancelled, missing and unreadable files.
+    for (const QString& file : {QString(), missing, noPicture}) {
+        f.chooser.setNextFileName(file);
+        if (file == noPicture) {
+            QTest::ignoreMessage(QtWarningMsg,
+                                 QRegularExpression(QStringLiteral("not a readable picture.*bad.png")));
+        }
+        click(f, "cmdChangeVisitorPic");
+    }
+    for (const QString& file : {QString(), missing, noWave}) {
+        f.chooser.setNextFileName(file);
+        if (file == noWave) {
+            QTest::ignoreMessage(QtWarningMsg,
+                                 QRegularExpression(QStringLiteral("not a playable wave.*noise.wav")));
+        }
+        click(f, "cmdBuzzerSound");
+    }
+    QCOMPARE(f.dialog->staged(), OptionsFixture::defaults());
+    QVERIFY(f.label(QStringLiteral("imgVisitorPicPreview"))->pixmap().isNull());
+}
+
+void TestOptionsDialog::pictureChooser() {
+    const QString wide = writePicture(QStringLiteral("wide.png"), {80, 40}, Qt::red);
+    OptionsFixture f;
+    auto* image = f.label(QStringLiteral("imgHomePicPreview"));
+    auto* frame = f.child<QFrame>(QStringLiteral("picHomePicPreviewCon"));
+    f.chooser.setNextFileName(wide);
+    click(f, "cmdChangeHomePic");
+    for (const char* pattern : {"*.bmp", "*.gif", "*.jpg", "*.png"}) {
+        QVERIFY2(f.chooser.lastFilter().contains(QLatin1String(pattern)), pattern);
+    }
+    // Twice as wide as high in a square frame: full width, half height, centred; seen in the frame.
+    const QRect inner = frame->contentsRect();
+    QCOMPARE(image->width(), inner.width());
+    QVERIFY(qAbs(image->height() - inner.height() / 2) <= 1);
+    QVERIFY(qAbs(image->y() - (inner.top() + (inner.height() - image->height()) / 2)) <= 1);
+    const QImage shown = frame->grab().toImage();
+    QCOMPARE(shown.pixelColor(shown.width() / 2, shown.height() / 2), QColor(Qt::red));
+    QVERIFY(shown.pixelColor(shown.width() / 2, inner.top() + 2) != QColor(Qt::red));
+
+    // The next chooser starts from that file; a cancelled one leaves the visitor picture alone.
+    f.chooser.setNextFileName(QString());
+    click(f, "cmdChangeVisitorPic");
+    QCOMPARE(f.chooser.lastStartFile(), wide);
+    // Clear empties path and preview, also where nothing was set; OK saves no picture.
+    click(f, "cmdClearHomePic");
+    click(f, "cmdClearVisitorPic");
+    QVERIFY(image->pixmap().isNull());
+    click(f, "cmdOk");
+    QCOMPARE(f.commits.first(), OptionsFixture::defaults());
+}
+
+void TestOptionsDialog::soundChooser() {
+    const QString wave = writeWave(QStringLiteral("horn.wav"));
+    RecordingSound sound;
+    QtOptionsChooser chooser;
+    OptionsEnvironment env;
+    env.chooser = &chooser;
+    env.sound = &sound;
+    frmOptions dialog(OptionsFixture::defaults(), env);
+    // After a picture chooser the sound chooser still offers only wave files.
+    chooser.setNextFileName(QString());
+    dialog.findChild<QPushButton*>(QStringLiteral("cmdChangeHomePic"))->click();
+    chooser.setNextFileName(wave);
+    dialog.findChild<QPushButton*>(QStringLiteral("cmdBuzzerSound"))->click();
+    QCOMPARE(chooser.lastFilter(), QStringLiteral("Sounds (*.wav)"));
+    QCOMPARE(dialog.buzzTemp(), wave);
+    QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lblBFile"))->text(), options::fileCaption(wave));
+    // The operator hears the choice once.
+    QCOMPARE(sound.opened, QStringList{wave});
+    QCOMPARE(sound.plays, 1);
+}
+
+void TestOptionsDialog::pagesRender() {
+    // Every control lies inside its page and the dialog; with RAVENMARK_SCREENSHOT_DIR set the
+    // pages are written out as pictures too.
+    SettingsRecord record = OptionsFixture::defaults();
+    record.HomePic = writePicture(QStringLiteral("team.png"), {64, 48}, QColor(30, 80, 160));
+    record.BuzzerFile = QStringLiteral("/usr/share/ravenmark/sounds/basketball-arena-buzzer.wav");
+    OptionsFixture f(record);
+    QVERIFY(f.showActive());
+    auto* tabs = f.child<QTabWidget>(QStringLiteral("SSTab1"));
+    const QString out = qEnvironmentVariable("RAVENMARK_SCREENSHOT_DIR");
+    const char* names[] = {"keys", "quick-keys", "colors", "text", "pictures", "other-settings"};
+    QCOMPARE(tabs->count(), 6);
+    for (int page = 0; page < tabs->count(); ++page) {
+        tabs->setCurrentIndex(page);
+        QWidget* pageWidget = tabs->widget(page);
+        for (QWidget* w : pageWidget->findChildren<QWidget*>()) {
+            if (!w->objectName().isEmpty() && w->isVisibleTo(f.dialog.get())) {
+                const QRect inPage(w->mapTo(pageWidget, QPoint(0, 0)), w->size());
+                QVERIFY2(pageWidget->rect().contains(inPage), qPrintable(w->objectName()));
+            }
+        }
+        if (!out.isEmpty()) {
+            QVERIFY(QDir().mkpath(out));
+            QVERIFY(f.dialog->grab().save(
+                QStringLiteral("%1/options-%2.png").arg(out, QLatin1String(names[page]))));
+        }
+    }
+    QVERIFY(f.dialog->rect().contains(tabs->geometry()));
+    QCOMPARE(centreColour(f.child(QStringLiteral("picPeriodC"))), rgbcolor::toQColor(49152));
+    QCOMPARE(f.label(QStringLiteral("lblBFile"))->text(),
+             QStringLiteral("/usr/share ...") + QDir::separator());
+}
+
+QTEST_MAIN(TestOptionsDialog)
+#include "tst_optionsdialog.moc"

@@ -1,0 +1,130 @@
+#include "options/optionsrules.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+// Key names, the buzzer caption and the team-name size: the rules behind the dialog's labels.
+class TestOptionsRules : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyNamedCodeIsListed();
+    void fileCaption_data();
+    void fileCaption();
+    void teamNameSize_data();
+    void teamNameSize();
+    void teamNameSizeIsTheLargestThatFits();
+};
+
+namespace {
+
+// Every code that has a name, with it; every other code has none.
+QMap<int, QString> namedKeys() {
+    QMap<int, QString> names{{8, "Backspace"},  {17, "Ctrl"},      {19, "Pause/Break"}, {33, "Page Up"},
+                             {34, "Page Down"}, {35, "End"},       {36, "Home"},        {45, "Insert"},
+                             {46, "Delete"},    {106, "Numpad *"}, {111, "Numpad /"},   {122, "F11"},
+                             {123, "F12"},      {186, ";"},        {188, ","},          {191, "/"},
+                             {192, "`"},        {219, "["},        {220, "\\"},         {221, "]"},
+                             {222, "\""}};
+    for (int code = 'A'; code <= 'Z'; ++code) {
+        names.insert(code, QString(QChar(code)));
+    }
+    for (int code = 114; code <= 120; ++code) {
+        names.insert(code, QStringLiteral("F%1").arg(code - 111));
+    }
+    return names;
+}
+
+} // namespace
+
+void TestOptionsRules::everyNamedCodeIsListed() {
+    // Every 16-bit code: exactly the listed ones have names, so F1, F2, F10, digits, the
+    // keypad's digits and signs, arrows, Space, Enter, Tab, Esc, Shift and Alt have none.
+    const QMap<int, QString> names = namedKeys();
+    for (int code = -32768; code <= 32767; ++code) {
+        QCOMPARE(options::KeyCodeToStr(code), names.value(code));
+    }
+}
+
+void TestOptionsRules::fileCaption_data() {
+    QTest::addColumn<int>("pathLength");
+    QTest::addColumn<bool>("fileExists");
+    QTest::addColumn<bool>("shownWhole");
+    QTest::newRow("50 characters, whole") << 50 << true << true;
+    QTest::newRow("51 characters, shortened") << 51 << true << false;
+    QTest::newRow("51 characters, vanished file") << 51 << false << false;
+    QTest::newRow("50 characters, vanished file still whole") << 50 << false << true;
+}
+
+void TestOptionsRules::fileCaption() {
+    QFETCH(int, pathLength);
+    QFETCH(bool, fileExists);
+    QFETCH(bool, shownWhole);
+
+    // GIVEN a path of exactly pathLength characters inside a fresh folder.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.path() + QLatin1Char('/');
+    const int nameLength = pathLength - int(folder.size());
+    QVERIFY2(nameLength > 4, "temporary folder path too long for this row");
+    const QString name = QString(nameLength - 4, QLatin1Char('b')) + QStringLiteral(".wav");
+    const QString path = folder + name;
+    QCOMPARE(path.size(), pathLength);
+    if (fileExists) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+
+    const QString caption = options::fileCaption(path);
+    if (shownWhole) {
+        QCOMPARE(caption, path);
+    } else {
+        const QString expected =
+            path.left(10) + QStringLiteral(" ...") + QDir::separator() + (fileExists ? name : QString());
+        QCOMPARE(caption, expected);
+    }
+}
+
+void TestOptionsRules::teamNameSize_data() {
+    QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("visitor");
+    QTest::addColumn<int>("lowest");
+    QTest::addColumn<int>("highest");
+    QTest::newRow("empty names fit at once") << ""
+                                             << "" << 60 << 60;
+    QTest::newRow("names too wide even at 10") << QString(20, QLatin1Char('W')) << "Visitor" << 10 << 10;
+    QTest::newRow("visitor too wide decides") << "A" << QString(20, QLatin1Char('M')) << 10 << 10;
+    QTest::newRow("short names: height decides") << "A"
+                                                 << "B" << 11 << 59;
+    QTest::newRow("defaults in between") << "Home"
+                                         << "Visitor" << 11 << 59;
+}
+
+void TestOptionsRules::teamNameSize() {
+    QFETCH(QString, home);
+    QFETCH(QString, visitor);
+    QFETCH(int, lowest);
+    QFETCH(int, highest);
+    const int size = options::teamNameSize(home, visitor);
+    QVERIFY2(size >= lowest && size <= highest, qPrintable(QString::number(size)));
+}
+
+void TestOptionsRules::teamNameSizeIsTheLargestThatFits() {
+    // The result fits both limits and one point more does not.
+    const auto fits = [](int points, const QString& text) {
+        const QSize extent = options::nameExtentTwips(options::teamNameFont(points), text);
+        return extent.width() < options::NameWidthLimit && extent.height() < options::NameHeightLimit;
+    };
+    for (const QString& name :
+         {QStringLiteral("Home"), QStringLiteral("Visitor"), QStringLiteral("Wildcats United")}) {
+        const int size = options::teamNameSize(name, name);
+        QVERIFY(size > options::SmallestNameSize && size < options::LargestNameSize);
+        QVERIFY2(fits(size, name), qPrintable(name));
+        QVERIFY2(!fits(size + 1, name), qPrintable(name));
+    }
+}
+
+QTEST_MAIN(TestOptionsRules)
+#include "tst_optionsrules.moc"
