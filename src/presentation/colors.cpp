@@ -98,11 +98,11 @@ void UpdateFormColors(QWidget& window, const SettingsRecord& settings) {
         const char* name;
         std::int32_t lit;
     } readouts[] = {
-        {"clkGame", settings.TimeColor},       {"digShotClock", settings.TimeColor},
-        {"digHome", settings.ScoreColor},      {"digVisitor", settings.ScoreColor},
-        {"digPeriod", settings.PeriodColor},   {"digTimeoutsH", settings.PeriodColor},
+        {"clkGame", settings.TimeColor},        {"digShotClock", settings.TimeColor},
+        {"digHome", settings.ScoreColor},       {"digVisitor", settings.ScoreColor},
+        {"digPeriod", settings.PeriodColor},    {"digTimeoutsH", settings.PeriodColor},
         {"digTimeoutsV", settings.PeriodColor}, {"digFoulsH", settings.PeriodColor},
-        {"digFoulsV", settings.PeriodColor},   {"digPlayerFoul", settings.ScoreColor},
+        {"digFoulsV", settings.PeriodColor},    {"digPlayerFoul", settings.ScoreColor},
         {"digFouls", settings.ScoreColor},
     };
     for (const auto& r : readouts) {

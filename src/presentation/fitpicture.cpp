@@ -124,8 +124,8 @@ void FitPicture(ImageBox& image, const QWidget& frame, const QString& path) {
     source.modified = file.lastModified().toMSecsSinceEpoch();
     source.bytes = file.size();
     const ImageBox::Source& held = image.source();
-    const bool sameFile =
-        image.hasPicture() && held.path == path && held.modified == source.modified && held.bytes == source.bytes;
+    const bool sameFile = image.hasPicture() && held.path == path && held.modified == source.modified &&
+                          held.bytes == source.bytes;
 
     const QSizeF natural = sameFile ? QSizeF(held.naturalSize) : QSizeF();
     const qreal dpr = frame.devicePixelRatioF();
@@ -144,7 +144,8 @@ void FitPicture(ImageBox& image, const QWidget& frame, const QString& path) {
         const QRect place = placeFor(natural);
         const QSize shown = devicePixels(place.size());
         // The picture in hand serves if it has every pixel of the file or at least as many as shown.
-        if (held.fullSize || (image.picture().width() >= shown.width() && image.picture().height() >= shown.height())) {
+        if (held.fullSize ||
+            (image.picture().width() >= shown.width() && image.picture().height() >= shown.height())) {
             image.setGeometry(place);
             image.show();
             return;

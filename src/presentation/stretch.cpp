@@ -122,9 +122,8 @@ void BoardLayout::RecordLayout(QWidget& window) {
 }
 
 const LayoutItem* BoardLayout::find(const QWidget* control) const {
-    const auto it = std::find_if(m_items.begin(), m_items.end(), [control](const LayoutItem& item) {
-        return item.Control == control;
-    });
+    const auto it = std::find_if(m_items.begin(), m_items.end(),
+                                 [control](const LayoutItem& item) { return item.Control == control; });
     return it == m_items.end() ? nullptr : &*it;
 }
 
@@ -136,9 +135,8 @@ void BoardLayout::StretchLayout(QWidget& window) const {
     const bool painting = window.updatesEnabled();
     window.setUpdatesEnabled(false);
 
-    const Stretch s =
-        StretchFor(twips::fromPixels(window.width()), twips::fromPixels(window.height()), m_designWidth,
-                   m_designHeight);
+    const Stretch s = StretchFor(twips::fromPixels(window.width()), twips::fromPixels(window.height()),
+                                 m_designWidth, m_designHeight);
     const double f = s.factor;
     // A size scaled below one unit is written as one; a length below a pixel as a pixel.
     const auto scaled = [f](std::int16_t design) {
