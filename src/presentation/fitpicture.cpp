@@ -50,7 +50,9 @@ QImage readPicture(const QString& path, QSize shown, ImageBox::Source& source, Q
     reader.setAutoTransform(true);
     QSize raw = reader.size();
     if (!reader.canRead() || !raw.isValid() || raw.isEmpty()) {
-        why = reader.errorString();
+        why = reader.error() == QImageReader::UnsupportedFormatError
+                  ? QStringLiteral("it is no picture we can read")
+                  : QStringLiteral("the file is damaged");
         return {};
     }
     const bool sideways = turnsSideways(reader.transformation());
@@ -74,7 +76,8 @@ QImage readPicture(const QString& path, QSize shown, ImageBox::Source& source, Q
                                                          : fullBytes);
     QImage picture = reader.read();
     if (picture.isNull()) {
-        why = reader.errorString();
+        why = reader.error() == QImageReader::UnknownError ? QStringLiteral("the file is damaged")
+                                                           : reader.errorString();
     }
     return picture;
 }
@@ -146,6 +149,7 @@ void FitPicture(ImageBox& image, const QWidget& frame, const QString& path) {
         // The picture in hand serves if it has every pixel of the file or at least as many as shown.
         if (held.fullSize ||
             (image.picture().width() >= shown.width() && image.picture().height() >= shown.height())) {
+            image.setLastFailure(QString());
             image.setGeometry(place);
             image.show();
             return;
