@@ -92,9 +92,19 @@ void TestSharpness::digitEdgesSpanOneDevicePixel() {
     const double digitWidth = 2 * clock->digitSize() * 9.0 / 16;
     int x = int(image.width() - padH - digitWidth / 2);
     if (ledType == 1) {
-        // The nearest column holding lit pixels: dots sit on a grid, not on the centre line.
-        while (x > 0 && walk(image, x, {back, unlit, frame}, lit).pureRuns == 0) {
-            --x;
+        // Dots sit on a grid: take the column through the middle of a dot column, where the most
+        // pixels are lit and the dots' edges run straight across.
+        int best = -1;
+        const int from = int(image.width() - padH - digitWidth);
+        for (int candidate = from; candidate < int(image.width() - padH); ++candidate) {
+            int litPixels = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                litPixels += (image.pixel(candidate, y) | 0xFF000000u) == lit;
+            }
+            if (litPixels > best) {
+                best = litPixels;
+                x = candidate;
+            }
         }
     }
     const Column c = walk(image, x, {lit, back, unlit, frame}, lit);
