@@ -79,9 +79,6 @@ class TestStretch : public QObject {
 private slots:
     void rsize_data();
     void rsize();
-    void stretchFor_data();
-    void stretchFor();
-    void recordsEveryPlacedElement();
     void doubleSizeDoublesEverything();
     void spareSpaceCentresTheBoard_data();
     void spareSpaceCentresTheBoard();
@@ -89,7 +86,6 @@ private slots:
     void minimiseAndRestoreKeepLayout();
     void repeatedResizesDoNotDrift_data();
     void repeatedResizesDoNotDrift();
-    void markerHiddenAfterResize();
     void ledTypeReachesEveryReadout_data();
     void ledTypeReachesEveryReadout();
 };
@@ -115,54 +111,6 @@ void TestStretch::rsize() {
     QFETCH(double, value);
     QFETCH(double, expected);
     QCOMPARE(modStretch::RSize(value, width, height), expected);
-}
-
-void TestStretch::stretchFor_data() {
-    QTest::addColumn<QSizeF>("scale");
-    QTest::addColumn<double>("factor");
-    QTest::addColumn<double>("dx");
-    QTest::addColumn<double>("dy");
-    QTest::newRow("design") << QSizeF(9480, 6795) << 1.0 << 0.0 << 0.0;
-    QTest::newRow("double") << QSizeF(18960, 13590) << 2.0 << 0.0 << 0.0;
-    QTest::newRow("twice as wide") << QSizeF(18960, 6795) << 1.0 << 4740.0 << 0.0;
-    // 3397.5 rounds to the even 3398.
-    QTest::newRow("twice as tall, tie to even") << QSizeF(9480, 13590) << 1.0 << 0.0 << 3398.0;
-    QTest::newRow("1920x1080 pixels") << QSizeF(28800, 16200) << 16200.0 / 6795 << 3099.0 << 0.0;
-    QTest::newRow("half") << QSizeF(4740, 3397.5) << 0.5 << 0.0 << 0.0;
-}
-
-void TestStretch::stretchFor() {
-    QFETCH(QSizeF, scale);
-    QFETCH(double, factor);
-    QFETCH(double, dx);
-    QFETCH(double, dy);
-    const modStretch::Stretch s = modStretch::StretchFor(scale.width(), scale.height(), 9480, 6795);
-    QCOMPARE(s.factor, factor);
-    QCOMPARE(s.dx, dx);
-    QCOMPARE(s.dy, dy);
-}
-
-void TestStretch::recordsEveryPlacedElement() {
-    PresentedBoard b;
-    QStringList names;
-    for (const LayoutItem& item : b.layout.LayoutItems()) {
-        names << item.Control->objectName();
-    }
-    // Read-outs, captions, picture boxes, images and shapes; no engines, timers or sound device.
-    for (const char* name : {"clkGame", "digHome", "digShotClock", "lblTitle", "lblHome", "picHomeContainer",
-                             "imgBoardPic", "Shape1", "Shape3", "shpObjectSelected", "lblCreatedBy"}) {
-        QVERIFY2(names.contains(QLatin1String(name)), name);
-    }
-    QCOMPARE(names.count(QStringLiteral("shpBonusH")), 2);
-    // 11 read-outs, 15 captions, 5 picture boxes, 3 images, 7 shapes.
-    QCOMPARE(b.layout.LayoutItems().size(), std::size_t(41));
-    QCOMPARE(b.layout.DesignWidth(), 9480);
-    QCOMPARE(b.layout.DesignHeight(), 6795);
-    const LayoutItem* clock = b.layout.find(b.widget("clkGame"));
-    QVERIFY(clock);
-    QCOMPARE(clock->Width, 0); // read-outs size themselves
-    QCOMPARE(clock->Size, 80);
-    QCOMPARE(clock->PaddingD, 180);
 }
 
 void TestStretch::doubleSizeDoublesEverything() {
@@ -327,15 +275,6 @@ void TestStretch::repeatedResizesDoNotDrift() {
     QVERIFY(b.resizeTo(1111, 888));
     QCOMPARE(looks(b), first);
     QCOMPARE(b.shot(), firstShot);
-}
-
-void TestStretch::markerHiddenAfterResize() {
-    PresentedBoard b;
-    b.focus("digHome");
-    QWidget* marker = b.widget("shpObjectSelected");
-    QVERIFY(marker->isVisible());
-    QVERIFY(b.resizeTo(800, 600));
-    QVERIFY(!marker->isVisible());
 }
 
 void TestStretch::ledTypeReachesEveryReadout_data() {
