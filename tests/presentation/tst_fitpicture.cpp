@@ -199,7 +199,8 @@ void TestFitPicture::unreadableFileKeepsPicture_data() {
     QTest::newRow("text named .jpg") << "notes.jpg" << QByteArray("Home team: Ravens\nVisitor: Owls\n")
                                      << true;
     QTest::newRow("truncated png") << "cut.png" << png.left(60) << true;
-    QTest::newRow("garbage bmp") << "noise.bmp" << QByteArray("BM\xff\xff\xff\x7f garbage", 16) << true;
+    QTest::newRow("garbage bmp") << "noise.bmp" << QByteArray::fromHex("424dffffff7f2067617262616765")
+                                 << true;
     QTest::newRow("a folder") << "folder.png" << QByteArray() << false;
 }
 
