@@ -2,12 +2,14 @@
 # Takes the screenshots in docs/screenshots/ on a virtual X server, with default settings:
 #   splash.png   the program started normally (the splash window)
 #   board.png    the program started with "bypass" (the scoreboard)
+#   board-*.png  the board's looks: default, nine colours changed, dots, three pictures, at the design size,
+#                1920 x 1080 and 3840 x 2160, drawn by the presentation test tst_boardlooks
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 if [[ "${1:-}" != --services-running ]]; then
     scripts/setup.sh screenshots
-    scripts/build.sh build
+    scripts/build.sh build -DRAVENMARK_BUILD_TESTS=ON
     exec scripts/with-services.sh "$0" --services-running
 fi
 
@@ -96,3 +98,13 @@ shoot() {
 
 shoot splash
 shoot board bypass
+
+# The looks need the presentation applied the way the board's load and resize handlers apply it; the test
+# builds the real board, applies it and saves each look it checks.
+RAVENMARK_SCREENSHOT_DIR="$out" build/tests/tst_boardlooks >"$work/looks.log" 2>&1 || {
+    cat "$work/looks.log" >&2
+    exit 1
+}
+for shot in "$out"/board-*.png; do
+    echo "wrote $shot"
+done

@@ -1,0 +1,3 @@
+#include "presentation/presentationlog.h"
+
+Q_LOGGING_CATEGORY(lcPresentation, "ravenmark.presentation")
