@@ -41,7 +41,6 @@ class Board : public QObject {
 public:
     Board() {
         BoardEnvironment env;
-        env.quitOnClose = false;
         board = std::make_unique<frmScoreBoard>(nullptr, env);
         const struct {
             const char* image;
