@@ -27,9 +27,6 @@ frmOptions::frmOptions(const SettingsRecord& settings, OptionsEnvironment enviro
         m_ownMessages = std::make_unique<QtOptionsMessages>();
         env.messages = m_ownMessages.get();
     }
-    if (!env.fitPicture) {
-        env.fitPicture = options::fitPictureSimple;
-    }
     if (!env.checkSound) {
         env.checkSound = options::isPlayableSound;
     }

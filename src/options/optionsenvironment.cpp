@@ -4,12 +4,7 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
-#include <QFileInfo>
-#include <QImageReader>
-#include <QLabel>
 #include <QMessageBox>
-#include <QPixmap>
-#include <cmath>
 
 Q_LOGGING_CATEGORY(lcOptions, "ravenmark.options")
 
@@ -57,46 +52,8 @@ void QtOptionsMessages::warn(QWidget* parent, const QString& title, const QStrin
 
 namespace options {
 
-void fitPictureSimple(QLabel* image, QWidget* frame, const QString& path) {
-    if (path.isEmpty() || !QFileInfo(path).isFile()) {
-        return;
-    }
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    const QImage picture = reader.read();
-    if (picture.isNull()) {
-        return;
-    }
-    const QRect inner = frame->contentsRect();
-    if (inner.isEmpty()) {
-        return;
-    }
-    const double w = picture.width();
-    const double h = picture.height();
-    QSize fitted;
-    // Relatively taller than the frame: fill its height; otherwise (equal included) its width.
-    if (h / inner.height() > w / inner.width()) {
-        fitted = QSize(int(std::lround(inner.height() * (w / h))), inner.height());
-    } else {
-        fitted = QSize(inner.width(), int(std::lround(inner.width() * (h / w))));
-    }
-    fitted = fitted.expandedTo(QSize(1, 1));
-    image->setScaledContents(true);
-    image->setPixmap(QPixmap::fromImage(picture.scaled(fitted * image->devicePixelRatioF(),
-                                                       Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
-    image->setGeometry(QRect(inner.left() + (inner.width() - fitted.width()) / 2,
-                             inner.top() + (inner.height() - fitted.height()) / 2, fitted.width(),
-                             fitted.height()));
-    image->show();
-}
-
 bool isPlayableSound(const QString& path) {
     return wavinfo::readFile(path).has_value();
-}
-
-bool isReadablePicture(const QString& path) {
-    QImageReader reader(path);
-    return !reader.read().isNull();
 }
 
 } // namespace options

@@ -10,7 +10,6 @@
 #include <functional>
 #include <optional>
 
-class QLabel;
 class QWidget;
 class SoundDevice;
 
@@ -92,16 +91,13 @@ struct CommitResult {
 
 // The options dialog's ties to the rest of the program. Every member may stay empty: the
 // dialog then uses the Qt choosers and message boxes, commits nowhere, leaves NumLock
-// alone, fits pictures itself and checks sounds with wavinfo.
+// alone and checks sounds with wavinfo.
 struct OptionsEnvironment {
     OptionsChooser* chooser = nullptr;   // not owned
     OptionsMessages* messages = nullptr; // not owned
     // Puts the record in force and writes the store.
     std::function<CommitResult(const SettingsRecord&)> commit;
     std::function<void(bool on)> setNumLock;
-    // Shows the picture at `path` fitted into `frame`; leaves `image` as it was when the
-    // file is missing.
-    std::function<void(QLabel* image, QWidget* frame, const QString& path)> fitPicture;
     // Whether a chosen file can be played as the buzzer.
     std::function<bool(const QString& path)> checkSound;
     SoundDevice* sound = nullptr; // plays a chosen sound once; not owned; optional
@@ -109,12 +105,7 @@ struct OptionsEnvironment {
 
 namespace options {
 
-// Aspect-fits the picture into the frame's inner area and centres it there; a missing or
-// unreadable file leaves the image as it was.
-void fitPictureSimple(QLabel* image, QWidget* frame, const QString& path);
 // Whether `path` is a wave file the buzzer can read.
 bool isPlayableSound(const QString& path);
-// Whether `path` holds a picture Qt can read whole.
-bool isReadablePicture(const QString& path);
 
 } // namespace options

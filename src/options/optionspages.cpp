@@ -1,14 +1,17 @@
 #include "options/optionspages.h"
 
 #include "components/dotpanel.h"
+#include "components/imagebox.h"
 #include "options/optionsrules.h"
 #include "options/optionswidgets.h"
 #include "platform/rgbcolor.h"
 #include "platform/sounddevice.h"
 #include "platform/twips.h"
+#include "presentation/fitpicture.h"
 
 #include <QComboBox>
 #include <QFileInfo>
+#include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -279,13 +282,16 @@ void TextPage::PreviewIt() {
 void PicturesPage::addPictureGroup(const QString& title, Preview& preview, const char* stem, QPoint twips) {
     QGroupBox* group = addGroup(this, title, QRect(twips, QSize(2415, 1575)));
     const QString name = QLatin1String(stem);
-    preview.container = new QFrame(group);
-    preview.container->setObjectName(QStringLiteral("pic%1PicPreviewCon").arg(name));
-    preview.container->setFrameShape(QFrame::Box);
-    preview.container->setGeometry(inside(QRect(120, 255, 1215, 1215)));
-    preview.image = new QLabel(preview.container);
+    auto* container = new QFrame(group);
+    container->setObjectName(QStringLiteral("pic%1PicPreviewCon").arg(name));
+    container->setFrameShape(QFrame::Box);
+    container->setGeometry(inside(QRect(120, 255, 1215, 1215)));
+    // The picture fits within the border, which stays visible around it.
+    preview.area = new QWidget(container);
+    preview.area->setGeometry(container->contentsRect());
+    preview.image = new ImageBox(preview.area);
     preview.image->setObjectName(QStringLiteral("img%1PicPreview").arg(name));
-    preview.image->setGeometry(preview.container->contentsRect());
+    preview.image->setGeometry(preview.area->rect());
     auto* change = new QPushButton(QStringLiteral("Change"), group);
     change->setObjectName(QStringLiteral("cmdChange%1Pic").arg(name));
     change->setGeometry(inside(QRect(1455, 375, 840, 375)));
@@ -293,9 +299,9 @@ void PicturesPage::addPictureGroup(const QString& title, Preview& preview, const
     clear->setObjectName(QStringLiteral("cmdClear%1Pic").arg(name));
     clear->setGeometry(inside(QRect(1455, 855, 840, 375)));
     connect(change, &QPushButton::clicked, this, [this, &preview] { choosePicture(preview); });
-    connect(clear, &QPushButton::clicked, this, [&preview] {
-        preview.image->clear();
+    connect(clear, &QPushButton::clicked, this, [this, &preview] {
         preview.staged->clear();
+        showPicture(preview);
     });
 }
 
@@ -329,7 +335,7 @@ void PicturesPage::load(const SettingsRecord& s) {
     BoardPicTemp = s.BoardPic;
     // From nothing: an earlier opening's picture must not stay when its file is gone.
     for (Preview* preview : {&m_home, &m_visitor, &m_board}) {
-        preview->image->clear();
+        preview->image->clearPicture();
         showPicture(*preview);
     }
     cmbLedType->setCurrentIndex(options::LedTypeRange.clamp(s.LEDType));
@@ -344,9 +350,7 @@ void PicturesPage::save(SettingsRecord& s) const {
 }
 
 void PicturesPage::showPicture(Preview& preview) {
-    if (!preview.staged->isEmpty()) {
-        m_context.env.fitPicture(preview.image, preview.container, *preview.staged);
-    }
+    modGrabKeys::FitPicture(*preview.image, *preview.area, *preview.staged);
 }
 
 void PicturesPage::choosePicture(Preview& preview) {
@@ -354,12 +358,13 @@ void PicturesPage::choosePicture(Preview& preview) {
     if (file.isEmpty()) {
         return;
     }
-    if (!options::isReadablePicture(file)) {
-        qCWarning(lcOptions) << "not a readable picture:" << file;
+    // Shown first, staged only when it could be shown: a file that gives no picture keeps
+    // both the staged path and the preview, and the fitting has logged why.
+    modGrabKeys::FitPicture(*preview.image, *preview.area, file);
+    if (preview.image->lastFailure() == file) {
         return;
     }
     *preview.staged = file;
-    showPicture(preview);
 }
 
 // ---- Other settings ----

@@ -8,8 +8,8 @@
 
 class ColorSwatch;
 class DotPanel;
+class ImageBox;
 class QComboBox;
-class QFrame;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
@@ -136,8 +136,8 @@ public:
 
 private:
     struct Preview {
-        QLabel* image = nullptr;
-        QFrame* container = nullptr;
+        ImageBox* image = nullptr;
+        QWidget* area = nullptr; // inside the container's border: the picture fits here
         QString* staged = nullptr;
     };
     void addPictureGroup(const QString& title, Preview& preview, const char* stem, QPoint twips);

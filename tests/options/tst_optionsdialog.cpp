@@ -1,9 +1,11 @@
 #include "components/dotpanel.h"
+#include "components/imagebox.h"
 #include "optionsfixture.h"
 #include "platform/rgbcolor.h"
 #include "platform/sounddevice.h"
 
 #include <QAccessibleValueInterface>
+#include <QBuffer>
 #include <QComboBox>
 #include <QDataStream>
 #include <QDir>
@@ -21,6 +23,8 @@ class TestOptionsDialog : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
+    void init();
     void okOnDefaultsGivesDefaults();
     void okWithEveryValueChanged();
     void failedSaveIsReportedAndKept();
@@ -38,6 +42,8 @@ private slots:
     void everyOpeningStartsFresh();
     void choosersThatChangeNothing();
     void pictureChooser();
+    void unreadablePictureChangesNothing_data();
+    void unreadablePictureChangesNothing();
     void soundChooser();
     void pagesRender();
 
@@ -64,6 +70,31 @@ public:
     QStringList opened;
     int plays = 0;
 };
+
+// What the program logs, one entry a line.
+QStringList g_log;
+QtMessageHandler g_previous = nullptr;
+
+void capture(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (context.category != nullptr && QByteArray(context.category).startsWith("ravenmark.")) {
+        g_log << message;
+    }
+    g_previous(type, context, message);
+}
+
+ImageBox* preview(const OptionsFixture& f, const char* name) {
+    return f.child<ImageBox>(QLatin1String(name));
+}
+
+// The frame of a picture preview as the operator sees it, the picture within.
+QImage previewShot(const OptionsFixture& f, const char* stem) {
+    return f.child(QStringLiteral("pic%1PicPreviewCon").arg(QLatin1String(stem)))->grab().toImage();
+}
+
+QColor previewCentre(const OptionsFixture& f, const char* stem) {
+    const QImage shot = previewShot(f, stem);
+    return shot.pixelColor(shot.width() / 2, shot.height() / 2);
+}
 
 void click(const OptionsFixture& f, const char* button) {
     f.child<QPushButton>(QLatin1String(button))->click();
@@ -129,6 +160,15 @@ QString TestOptionsDialog::writeWave(const QString& name) {
     out.writeRawData("data", 4);
     out << quint32(Samples);
     return writeFile(name, bytes + QByteArray(Samples, char(0x80)));
+}
+
+void TestOptionsDialog::initTestCase() {
+    QVERIFY(m_dir.isValid());
+    g_previous = qInstallMessageHandler(capture);
+}
+
+void TestOptionsDialog::init() {
+    g_log.clear();
 }
 
 void TestOptionsDialog::okOnDefaultsGivesDefaults() {
@@ -440,12 +480,20 @@ void TestOptionsDialog::everyOpeningStartsFresh() {
     QCOMPARE(f.dialog->waitingLabel(), nullptr);
     QVERIFY(!f.waitingColour(QStringLiteral("lblKeyBuzzer")));
     QCOMPARE(f.dialog->homePicTemp(), picture);
-    QVERIFY(!f.label(QStringLiteral("imgHomePicPreview"))->pixmap().isNull());
-    // A picture whose file has gone stays staged, but the last opening's picture is not shown.
+    QVERIFY(preview(f, "imgHomePicPreview")->hasPicture());
+    QCOMPARE(previewCentre(f, "Home"), QColor(Qt::blue));
+    QVERIFY(g_log.isEmpty());
+    // A picture whose file has gone stays staged, but the last opening's picture is not shown;
+    // the missing file is logged once, not at every opening.
     QVERIFY(QFile::remove(picture));
-    f.dialog->load(record);
-    QCOMPARE(f.dialog->homePicTemp(), picture);
-    QVERIFY(f.label(QStringLiteral("imgHomePicPreview"))->pixmap().isNull());
+    for (int opening = 0; opening < 2; ++opening) {
+        f.dialog->load(record);
+        QCOMPARE(f.dialog->homePicTemp(), picture);
+        QVERIFY(!preview(f, "imgHomePicPreview")->hasPicture());
+        QVERIFY(previewCentre(f, "Home") != QColor(Qt::blue));
+    }
+    QCOMPARE(g_log.size(), 1);
+    QVERIFY2(g_log.first().contains(picture), qPrintable(g_log.first()));
 }
 
 void TestOptionsDialog::choosersThatChangeNothing() {
@@ -463,7 +511,7 @@ void TestOptionsDialog::choosersThatChangeNothing() {
         f.chooser.setNextFileName(file);
         if (file == noPicture) {
             QTest::ignoreMessage(QtWarningMsg,
-                                 QRegularExpression(QStringLiteral("not a readable picture.*bad.png")));
+                                 QRegularExpression(QStringLiteral("Cannot show the picture.*bad.png")));
         }
         click(f, "cmdChangeVisitorPic");
     }
@@ -476,27 +524,37 @@ void TestOptionsDialog::choosersThatChangeNothing() {
         click(f, "cmdBuzzerSound");
     }
     QCOMPARE(f.dialog->staged(), OptionsFixture::defaults());
-    QVERIFY(f.label(QStringLiteral("imgVisitorPicPreview"))->pixmap().isNull());
+    QVERIFY(!preview(f, "imgVisitorPicPreview")->hasPicture());
+    QCOMPARE(g_log.size(), 2); // the picture and the sound, once each
 }
 
 void TestOptionsDialog::pictureChooser() {
     const QString wide = writePicture(QStringLiteral("wide.png"), {80, 40}, Qt::red);
     OptionsFixture f;
-    auto* image = f.label(QStringLiteral("imgHomePicPreview"));
+    ImageBox* image = preview(f, "imgHomePicPreview");
     auto* frame = f.child<QFrame>(QStringLiteral("picHomePicPreviewCon"));
+    QVERIFY(frame->isAncestorOf(image));
     f.chooser.setNextFileName(wide);
     click(f, "cmdChangeHomePic");
     for (const char* pattern : {"*.bmp", "*.gif", "*.jpg", "*.png"}) {
         QVERIFY2(f.chooser.lastFilter().contains(QLatin1String(pattern)), pattern);
     }
-    // Twice as wide as high in a square frame: full width, half height, centred; seen in the frame.
+    QCOMPARE(f.dialog->homePicTemp(), wide);
+    // Twice as wide as high in a square frame: the full width inside the border, half the
+    // height, centred.
     const QRect inner = frame->contentsRect();
-    QCOMPARE(image->width(), inner.width());
-    QVERIFY(qAbs(image->height() - inner.height() / 2) <= 1);
-    QVERIFY(qAbs(image->y() - (inner.top() + (inner.height() - image->height()) / 2)) <= 1);
-    const QImage shown = frame->grab().toImage();
+    const QRect place(image->mapTo(frame, QPoint(0, 0)), image->size());
+    QCOMPARE(place.left(), inner.left());
+    QCOMPARE(place.width(), inner.width());
+    QVERIFY(qAbs(place.height() - inner.height() / 2) <= 1);
+    QVERIFY(qAbs(place.top() - (inner.top() + (inner.height() - place.height()) / 2)) <= 1);
+    // Seen in the frame: red in the middle, not above the picture, and the border line is
+    // not painted over.
+    const QImage shown = previewShot(f, "Home");
     QCOMPARE(shown.pixelColor(shown.width() / 2, shown.height() / 2), QColor(Qt::red));
     QVERIFY(shown.pixelColor(shown.width() / 2, inner.top() + 2) != QColor(Qt::red));
+    QVERIFY(shown.pixelColor(0, shown.height() / 2) != QColor(Qt::red));
+    QVERIFY(shown.pixelColor(shown.width() - 1, shown.height() / 2) != QColor(Qt::red));
 
     // The next chooser starts from that file; a cancelled one leaves the visitor picture alone.
     f.chooser.setNextFileName(QString());
@@ -505,9 +563,54 @@ void TestOptionsDialog::pictureChooser() {
     // Clear empties path and preview, also where nothing was set; OK saves no picture.
     click(f, "cmdClearHomePic");
     click(f, "cmdClearVisitorPic");
-    QVERIFY(image->pixmap().isNull());
+    QVERIFY(!image->hasPicture());
+    QVERIFY(previewCentre(f, "Home") != QColor(Qt::red));
     click(f, "cmdOk");
     QCOMPARE(f.commits.first(), OptionsFixture::defaults());
+    QVERIFY(g_log.isEmpty());
+}
+
+void TestOptionsDialog::unreadablePictureChangesNothing_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QByteArray png;
+    {
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        QImage image(60, 60, QImage::Format_RGB32);
+        image.fill(Qt::green);
+        image.save(&buffer, "PNG");
+    }
+    QTest::newRow("text named .png") << "notes.png" << QByteArray("Home team: Ravens\n");
+    QTest::newRow("zero bytes") << "empty.jpg" << QByteArray();
+    // The header promises a picture; only reading it shows the damage.
+    QTest::newRow("truncated png") << "cut.png" << png.left(png.size() / 2);
+}
+
+void TestOptionsDialog::unreadablePictureChangesNothing() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    const QString good = writePicture(QStringLiteral("good.png"), {50, 50}, Qt::blue);
+    const QString bad = writeFile(name, content);
+    QVERIFY(!bad.isEmpty());
+    OptionsFixture f;
+    f.chooser.setNextFileName(good);
+    click(f, "cmdChangeBoardPic");
+    QCOMPARE(previewCentre(f, "Board"), QColor(Qt::blue));
+    const QImage before = previewShot(f, "Board");
+    QVERIFY(g_log.isEmpty());
+
+    // Chosen twice: the staged path and the picture shown stay; the log explains it once.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        f.chooser.setNextFileName(bad);
+        click(f, "cmdChangeBoardPic");
+        QCOMPARE(f.dialog->boardPicTemp(), good);
+        QCOMPARE(previewShot(f, "Board"), before);
+    }
+    QCOMPARE(g_log.size(), 1);
+    QVERIFY2(g_log.first().contains(bad), qPrintable(g_log.first()));
+    click(f, "cmdOk");
+    QCOMPARE(f.commits.first().BoardPic, good);
 }
 
 void TestOptionsDialog::soundChooser() {
