@@ -1,19 +1,13 @@
 // The cost of the board's presentation at large sizes.
 //   bench_layout [benchmark options]   relayout (StretchLayout and the label steps) and full repaints
 //   bench_layout cpu [seconds]         CPU of the board per second at 3840 x 2160, both clocks running
-// Run offscreen. The board is wired the way its load and resize handlers call the presentation.
+// Run offscreen.
 #include "benchutil.h"
-#include "components/imagebox.h"
-#include "presentation/colors.h"
-#include "presentation/fitpicture.h"
-#include "presentation/stretch.h"
 #include "scoreboard/frmscoreboard.h"
 #include "settings/settings.h"
 #include "settings/settingsstore.h"
 
 #include <QApplication>
-#include <QEvent>
-#include <QLabel>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <benchmark/benchmark.h>
@@ -36,80 +30,40 @@ double nowMs() {
         .count();
 }
 
-// The real board with pictures and the presentation run on every resize.
-class Board : public QObject {
+// The real board with three pictures; its resize handler runs the whole presentation.
+class Board {
 public:
     Board() {
-        BoardEnvironment env;
-        board = std::make_unique<frmScoreBoard>(nullptr, env);
+        LoadSettings(MemorySettingsStore(), Settings, QCoreApplication::applicationDirPath());
         const struct {
-            const char* image;
-            const char* frame;
+            QString* path;
             QColor colour;
             QSize size;
         } pictures[] = {
-            {"imgHomePic", "picHomePicContainer", Qt::red, {1600, 1200}},
-            {"imgVisitorPic", "picVisitorPicContainer", Qt::blue, {800, 800}},
-            {"imgBoardPic", "picBoardPicContainer", Qt::green, {3000, 1000}},
+            {&Settings.HomePic, Qt::red, {1600, 1200}},
+            {&Settings.VisitorPic, Qt::blue, {800, 800}},
+            {&Settings.BoardPic, Qt::green, {3000, 1000}},
         };
-        QString* paths[] = {&Settings.HomePic, &Settings.VisitorPic, &Settings.BoardPic};
-        for (std::size_t i = 0; i < 3; ++i) {
-            const auto& p = pictures[i];
-            delete board->findChild<QLabel*>(QLatin1String(p.image));
-            QWidget* frame = board->findChild<QWidget*>(QLatin1String(p.frame));
-            auto* image = new ImageBox(frame);
-            image->setObjectName(QLatin1String(p.image));
-            images[i] = {image, frame};
+        int i = 0;
+        for (const auto& p : pictures) {
             QImage picture(p.size, QImage::Format_RGB32);
             picture.fill(p.colour);
-            *paths[i] = dir.filePath(QStringLiteral("picture%1.png").arg(i));
-            picture.save(*paths[i]);
+            *p.path = dir.filePath(QStringLiteral("picture%1.png").arg(i++));
+            picture.save(*p.path);
         }
-        layout.RecordLayout(*board);
-        labels();
-        modColor::UpdateFormColors(*board, Settings);
-        board->UpdatePoss();
-        board->UpdateBonus();
-        board->installEventFilter(this);
+        board = std::make_unique<frmScoreBoard>(nullptr, BoardEnvironment{});
     }
 
-    // What the board's resize handler runs.
-    void relayout() {
-        layout.StretchLayout(*board);
-        board->ObjectSelected(nullptr);
-        labels();
-    }
-
-    void labels() {
-        board->UpdateLabels();
-        const QString* paths[] = {&Settings.HomePic, &Settings.VisitorPic, &Settings.BoardPic};
-        for (std::size_t i = 0; i < 3; ++i) {
-            modGrabKeys::FitPicture(*images[i].first, *images[i].second, *paths[i]);
-        }
-        modStretch::SetLedType(*board, Settings.LEDType);
-    }
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == board.get() && event->type() == QEvent::Resize) {
-            relayout();
-        }
-        return false;
-    }
-
-    // Resizes without the window system, so the relayout can be timed on its own.
-    void setSize(QSize size) {
+    // A resize of the shown window runs its resize handler at once: StretchLayout, the
+    // selection mark, UpdateLabels with the pictures and the digit style. Painting waits.
+    void relayoutTo(QSize size) {
         board->setUpdatesEnabled(false);
-        board->removeEventFilter(this);
         board->resize(size);
-        QCoreApplication::processEvents();
-        board->installEventFilter(this);
         board->setUpdatesEnabled(true);
     }
 
     QTemporaryDir dir;
     std::unique_ptr<frmScoreBoard> board;
-    modStretch::BoardLayout layout;
-    std::pair<ImageBox*, QWidget*> images[3] = {};
 };
 
 void BM_Relayout(benchmark::State& state) {
@@ -121,12 +75,9 @@ void BM_Relayout(benchmark::State& state) {
     bool flip = false;
     std::vector<double> samples;
     for (auto _ : state) {
-        state.PauseTiming();
-        b.setSize(flip ? other : size);
-        flip = !flip;
-        state.ResumeTiming();
         const double start = nowMs();
-        b.relayout();
+        b.relayoutTo(flip ? other : size);
+        flip = !flip;
         samples.push_back(nowMs() - start);
     }
     std::sort(samples.begin(), samples.end());
@@ -144,8 +95,7 @@ void BM_FullRepaint(benchmark::State& state) {
     std::vector<double> samples;
     for (auto _ : state) {
         state.PauseTiming();
-        b.setSize(flip ? other : size);
-        b.relayout();
+        b.relayoutTo(flip ? other : size);
         flip = !flip;
         state.ResumeTiming();
         const double start = nowMs();
@@ -184,7 +134,6 @@ int cpu(int seconds) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    LoadSettings(MemorySettingsStore(), Settings, QApplication::applicationDirPath());
     if (argc > 1 && QByteArray(argv[1]) == "cpu") {
         return cpu(argc > 2 ? std::max(1, std::atoi(argv[2])) : 10);
     }

@@ -3,6 +3,7 @@
 #include "components/boardshape.h"
 #include "components/clockpanel.h"
 #include "components/digitpanel.h"
+#include "components/imagebox.h"
 #include "platform/twips.h"
 
 #include <QLabel>
@@ -41,10 +42,12 @@ constexpr std::array Elements{
             .height = 1155, .role = PictureBack},
     Element{.name = "picBoardPicContainer", .kind = PictureBox, .left = 4320, .top = 3120, .width = 1455,
             .height = 1095, .role = PictureBack},
-    Element{.name = "imgHomePic", .kind = Image, .parent = "picHomePicContainer", .width = 1965, .height = 1155},
+    Element{.name = "imgHomePic", .kind = Image, .parent = "picHomePicContainer", .width = 1965, .height = 1155,
+            .accessibleName = "Home team picture"},
     Element{.name = "imgVisitorPic", .kind = Image, .parent = "picVisitorPicContainer", .width = 1965,
-            .height = 1155},
-    Element{.name = "imgBoardPic", .kind = Image, .parent = "picBoardPicContainer", .width = 1455, .height = 1095},
+            .height = 1155, .accessibleName = "Visitor team picture"},
+    Element{.name = "imgBoardPic", .kind = Image, .parent = "picBoardPicContainer", .width = 1455, .height = 1095,
+            .accessibleName = "Board picture"},
 
     Element{.name = "lblPeriod", .kind = Label, .left = 5640, .top = 2715, .width = 1335, .height = 375,
             .text = "Period", .fontSize = 13, .role = Caption},
@@ -204,11 +207,8 @@ QWidget* make(const Element& e, QWidget* parent) {
         box->setFocusPolicy(Qt::ClickFocus);
         return box;
     }
-    case Image: {
-        auto* image = new QLabel(parent);
-        image->setScaledContents(true);
-        return image;
-    }
+    case Image:
+        return new ImageBox(parent);
     case Rectangle:
     case RoundedRectangle:
     case Circle:

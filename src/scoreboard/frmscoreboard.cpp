@@ -3,12 +3,15 @@
 #include "components/boardshape.h"
 #include "components/clockpanel.h"
 #include "components/digitpanel.h"
+#include "components/imagebox.h"
 #include "components/readoutaccessible.h"
 #include "platform/keycodes.h"
 #include "platform/multimediadevice.h"
 #include "platform/numlock.h"
 #include "platform/rgbcolor.h"
 #include "platform/twips.h"
+#include "presentation/colors.h"
+#include "presentation/fitpicture.h"
 #include "scoreboard/boarddesign.h"
 
 #include <QApplication>
@@ -27,19 +30,6 @@
 namespace {
 
 using namespace keycodes;
-
-void setBackground(QWidget* w, const QColor& color) {
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Window, color);
-    w->setPalette(pal);
-    w->setAutoFillBackground(true);
-}
-
-void setTextColor(QLabel* label, const QColor& color) {
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, color);
-    label->setPalette(pal);
-}
 
 // Whether a Qt time format shows the hour as 1-12: it has an AM/PM marker ("a", "A",
 // "ap", "AP") outside quoted text.
@@ -77,11 +67,12 @@ frmScoreBoard::frmScoreBoard(QWidget* parent, BoardEnvironment environment)
     }
     installReadoutAccessibility();
     installBoardShapeAccessibility();
+    installImageBoxAccessibility();
 
     setObjectName(QStringLiteral("frmScoreBoard"));
     setWindowTitle(QStringLiteral("Ravenmark"));
     resize(twips::toPixels(QSize(boarddesign::Width, boarddesign::Height)));
-    setBackground(this, QColor(64, 64, 64));
+    modColor::setBackground(*this, 0x404040); // the design grey, until the colours are applied
     setFocusPolicy(Qt::NoFocus);
     boarddesign::build(this);
     findElements();
@@ -123,6 +114,12 @@ void frmScoreBoard::findElements() {
     lblHome = element<QLabel>("lblHome");
     lblVisitor = element<QLabel>("lblVisitor");
     lblPeriod = element<QLabel>("lblPeriod");
+    picHomePicContainer = element("picHomePicContainer");
+    picVisitorPicContainer = element("picVisitorPicContainer");
+    picBoardPicContainer = element("picBoardPicContainer");
+    imgHomePic = element<ImageBox>("imgHomePic");
+    imgVisitorPic = element<ImageBox>("imgVisitorPic");
+    imgBoardPic = element<ImageBox>("imgBoardPic");
     lblPossH = element<QLabel>("lblPossH");
     lblPossV = element<QLabel>("lblPossV");
     shpObjectSelected = element<BoardShape>("shpObjectSelected");
@@ -170,6 +167,7 @@ QList<QWidget*> frmScoreBoard::tabOrder() const {
 }
 
 void frmScoreBoard::loadBoard() {
+    m_layout.RecordLayout(*this);
     openBuzzer();
     m_clocks->setResetTime(600_cur);
     m_clocks->game().setSeconds(600_cur);
@@ -404,10 +402,10 @@ void frmScoreBoard::TogglePossessionVisitor() {
 }
 
 void frmScoreBoard::UpdatePoss() {
-    const QColor lit = settingsColor(m_settings.TimeColor);
-    const QColor dark = settingsColor(m_settings.LEDBack);
-    setTextColor(lblPossH, m_whoPoss == Possession::Home ? lit : dark);
-    setTextColor(lblPossV, m_whoPoss == Possession::Visitor ? lit : dark);
+    const std::int32_t lit = m_settings.TimeColor;
+    const std::int32_t dark = m_settings.LEDBack;
+    modColor::setTextColor(*lblPossH, m_whoPoss == Possession::Home ? lit : dark);
+    modColor::setTextColor(*lblPossV, m_whoPoss == Possession::Visitor ? lit : dark);
 }
 
 void frmScoreBoard::UpdateBonus() {
@@ -431,14 +429,8 @@ void frmScoreBoard::UpdateBonus() {
 }
 
 double frmScoreBoard::RSize(int value) const {
-    // Scaled by the smaller of the two ratios to the standard outer size of 9600 x 7200.
     const QRect outer = frameGeometry();
-    const float width = float(twips::fromPixels(outer.width()));
-    const float height = float(twips::fromPixels(outer.height()));
-    if (height / 3 < width / 4) {
-        return value / 7200.0 * height;
-    }
-    return value / 9600.0 * width;
+    return modStretch::RSize(value, twips::fromPixels(outer.width()), twips::fromPixels(outer.height()));
 }
 
 void frmScoreBoard::centreIn(QLabel* label, QWidget* container) {
@@ -462,22 +454,23 @@ void frmScoreBoard::UpdateLabels() {
     lblPeriod->setText(m_settings.GamePeriod != 0 ? QStringLiteral("Half") : QStringLiteral("Period"));
     centreIn(lblHome, picHomeContainer);
     centreIn(lblVisitor, picVisitorContainer);
-    applyDigitStyle();
-}
-
-void frmScoreBoard::applyDigitStyle() {
-    const int type = m_settings.LEDType;
-    for (DigitPanel* panel : findChildren<DigitPanel*>()) {
-        panel->setLedType(type);
-    }
-    clkGame->setLedType(type);
+    modGrabKeys::FitPicture(*imgHomePic, *picHomePicContainer, m_settings.HomePic);
+    modGrabKeys::FitPicture(*imgVisitorPic, *picVisitorPicContainer, m_settings.VisitorPic);
+    modGrabKeys::FitPicture(*imgBoardPic, *picBoardPicContainer, m_settings.BoardPic);
+    modStretch::SetLedType(*this, m_settings.LEDType);
 }
 
 void frmScoreBoard::UpdateFormColors() {
-    setBackground(this, settingsColor(m_settings.FormBack));
-    shpObjectSelected->setFillColor(settingsColor(m_settings.LEDSelected));
+    modColor::UpdateFormColors(*this, m_settings);
     UpdatePoss();
     UpdateBonus();
+}
+
+void frmScoreBoard::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    m_layout.StretchLayout(*this);
+    ObjectSelected(nullptr);
+    UpdateLabels();
 }
 
 void frmScoreBoard::UpdateNumLock() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "components/currency.h"
+#include "presentation/stretch.h"
 #include "scoreboard/count.h"
 #include "scoreboard/gameclock.h"
 #include "scoreboard/showdigits.h"
@@ -14,6 +15,7 @@
 class BoardShape;
 class ClockPanel;
 class DigitPanel;
+class ImageBox;
 class MonotonicClock;
 class SoundDevice;
 class QLabel;
@@ -84,6 +86,7 @@ public:
     ClockEngine& teShotClock() const { return m_clocks->shot(); }
     SoundDevice& mmcBuzzer() const { return *m_mmcBuzzer; }
     QTimer& tmrClock1() const { return *m_tmrClock1; }
+    const modStretch::BoardLayout& layout() const { return m_layout; }
     const modShowDigits::TypedEntry& typedEntry() const { return m_typedEntry; }
     const modCount::TimeEntry& timeEntry() const { return m_timeEntry; }
 
@@ -101,6 +104,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     struct NumberField {
@@ -119,7 +123,6 @@ private:
     void buzzerFinished();
     void openBuzzer();
     void reloadBuzzer();
-    void applyDigitStyle();
     void centreIn(QLabel* label, QWidget* container);
     const NumberField* numberField(const QWidget* widget) const;
     bool possessionClick(QObject* watched, QEvent* event);
@@ -142,6 +145,12 @@ private:
     QLabel* lblHome = nullptr;
     QLabel* lblVisitor = nullptr;
     QLabel* lblPeriod = nullptr;
+    QWidget* picHomePicContainer = nullptr;
+    QWidget* picVisitorPicContainer = nullptr;
+    QWidget* picBoardPicContainer = nullptr;
+    ImageBox* imgHomePic = nullptr;
+    ImageBox* imgVisitorPic = nullptr;
+    ImageBox* imgBoardPic = nullptr;
     QLabel* lblPossH = nullptr;
     QLabel* lblPossV = nullptr;
     BoardShape* shpBonusH[2] = {};
@@ -152,6 +161,9 @@ private:
     GameClock* m_clocks = nullptr;
     QTimer* m_tmrClock1 = nullptr;
     SoundDevice* m_mmcBuzzer = nullptr;
+
+    // The design geometry of every element, recorded once; every resize scales from it.
+    modStretch::BoardLayout m_layout;
 
     // Window state.
     Possession m_whoPoss = Possession::None;

@@ -128,6 +128,11 @@ void TestStretch::doubleSizeDoublesEverything() {
             QCOMPARE(now.fontSize, 2 * d.fontSize);
             continue;
         }
+        if (w->objectName() == QLatin1String("shpObjectSelected")) {
+            // A resize hides the mark; the next selection places it anew.
+            QVERIFY(!w->isVisible());
+            continue;
+        }
         if (qobject_cast<const LedReadout*>(w) != nullptr) {
             // A read-out's outer size follows its digit size and paddings, within a pixel.
             QCOMPARE(now.geometry.topLeft(), 2 * d.geometry.topLeft());
@@ -171,8 +176,9 @@ void TestStretch::spareSpaceCentresTheBoard() {
     PresentedBoard b;
     const QHash<QWidget*, QRect> design = [&] {
         QHash<QWidget*, QRect> g;
+        // Where the board recorded each element when it loaded, before anything moved it.
         for (const LayoutItem& item : b.layout.LayoutItems()) {
-            g.insert(item.Control, item.Control->geometry());
+            g.insert(item.Control, twips::toPixels(item.Left, item.Top, item.Width, item.Height));
         }
         return g;
     }();
