@@ -20,12 +20,16 @@ core=(
     # compiler and build
     build-essential cmake ninja-build
     qt6-base-dev qt6-multimedia-dev
+    # the buzzer: PulseAudio client library to play, libsndfile to decode the wave file
+    pkg-config libpulse-dev libsndfile1-dev
     # the end-to-end test's key sender talks to the X server through XTest
     libx11-dev libxtst-dev
     # the fonts the board is drawn with
     fonts-liberation
     # services for the tests: X server, session and accessibility buses, sound server with a null sink
     xvfb dbus-daemon at-spi2-core python3 python3-pyatspi pulseaudio pulseaudio-utils
+    # the sound tests make wave files of every encoding with sox
+    sox
     # ps, with which the test services find and stop every process they started
     procps
 )

@@ -5,7 +5,7 @@
 #include "components/digitpanel.h"
 #include "components/readoutaccessible.h"
 #include "platform/keycodes.h"
-#include "platform/multimediadevice.h"
+#include "platform/pulsesounddevice.h"
 #include "platform/rgbcolor.h"
 #include "platform/twips.h"
 #include "components/boardshape.h"
@@ -283,7 +283,7 @@ void frmScoreBoard::buildBoard() {
     m_teShotClock = new ClockEngine(this, m_env.clock ? *m_env.clock : MonotonicClock::system());
     m_teShotClock->setObjectName(QStringLiteral("teShotClock"));
 
-    m_mmcBuzzer = m_env.buzzer ? m_env.buzzer : new MultimediaDevice(this);
+    m_mmcBuzzer = m_env.buzzer ? m_env.buzzer : new PulseSoundDevice(this);
     m_mmcBuzzer->setParent(this);
     m_mmcBuzzer->setObjectName(QStringLiteral("mmcBuzzer"));
     connect(m_mmcBuzzer, &SoundDevice::finished, this, &frmScoreBoard::buzzerFinished);
