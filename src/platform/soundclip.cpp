@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <sndfile.h>
 
@@ -93,6 +94,10 @@ std::optional<SoundClip> decode(const QByteArray& bytes, QString* why) {
         total += read;
     }
     sf_close(sound);
+    // Float files may hold anything; the output takes levels within full scale only.
+    for (float& sample : clip.samples) {
+        sample = std::isfinite(sample) ? std::clamp(sample, -1.0f, 1.0f) : 0.0f;
+    }
     if (total == 0) {
         setReason(why, QStringLiteral("no samples"));
         return std::nullopt;

@@ -8,8 +8,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QObject>
-#include <QTimer>
 #include <QString>
+#include <QTimer>
 #include <memory>
 
 // The build copies the buzzer sound next to the program, <build>/src/buzzer.wav, and
