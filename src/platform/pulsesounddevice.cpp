@@ -17,7 +17,14 @@ struct PulseSoundDevice::Engine {
     // Starts connecting unless connected or connecting already.
     void connect();
     bool connected() const { return context && pa_context_get_state(context) == PA_CONTEXT_READY; }
-    void startStream();
+    // A stream for the next play, made and filled ahead so that a play only has to
+    // uncork it.
+    void prepare();
+    // Sounds the prepared stream, or a new one.
+    void begin();
+    void startStream(bool corked);
+    void uncork();
+    void drainIfWritten();
     void dropStream();
     void dropContext();
     // Tells the device, through its event loop, that play `id` ended.
@@ -38,6 +45,9 @@ struct PulseSoundDevice::Engine {
     quint64 playId = 0;
     std::shared_ptr<const SoundClip> clip;
     size_t written = 0;
+    size_t aheadBytes = 0;
+    // The stream has been told to sound (it may still be connecting).
+    bool started = false;
     bool draining = false;
     // A play waits for the connection.
     bool pending = false;
@@ -109,7 +119,54 @@ void PulseSoundDevice::Engine::connect() {
     }
 }
 
-void PulseSoundDevice::Engine::startStream() {
+void PulseSoundDevice::Engine::prepare() {
+    if (clip && !stream && connected()) {
+        startStream(true);
+    }
+}
+
+void PulseSoundDevice::Engine::begin() {
+    if (stream) {
+        const pa_stream_state_t state = pa_stream_get_state(stream);
+        if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) {
+            dropStream();
+        }
+    }
+    if (stream) {
+        started = true;
+        if (pa_stream_get_state(stream) == PA_STREAM_READY) {
+            uncork();
+        }
+        // else uncorked as soon as it is ready
+    } else if (connected()) {
+        startStream(false);
+    } else {
+        // Sounds once connected, or ends when the connection fails.
+        pending = true;
+        connect();
+    }
+}
+
+void PulseSoundDevice::Engine::uncork() {
+    if (pa_operation* operation = pa_stream_cork(stream, 0, nullptr, nullptr)) {
+        pa_operation_unref(operation);
+    }
+    drainIfWritten();
+}
+
+void PulseSoundDevice::Engine::drainIfWritten() {
+    if (!started || draining || written < clip->samples.size() * sizeof(float)) {
+        return;
+    }
+    draining = true;
+    if (pa_operation* operation = pa_stream_drain(stream, onDrained, this)) {
+        pa_operation_unref(operation);
+    } else {
+        post(playId, 0);
+    }
+}
+
+void PulseSoundDevice::Engine::startStream(bool corked) {
     dropStream();
     pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, static_cast<uint32_t>(clip->sampleRate),
                         static_cast<uint8_t>(clip->channels)};
@@ -122,6 +179,8 @@ void PulseSoundDevice::Engine::startStream() {
         return;
     }
     written = 0;
+    aheadBytes = pa_usec_to_bytes(AheadMs * PA_USEC_PER_MSEC, &spec);
+    started = !corked;
     draining = false;
     pa_stream_set_state_callback(stream, onStreamState, this);
     pa_stream_set_write_callback(stream, onWrite, this);
@@ -133,12 +192,17 @@ void PulseSoundDevice::Engine::startStream() {
     attr.prebuf = static_cast<uint32_t>(-1);
     attr.minreq = static_cast<uint32_t>(-1);
     attr.fragsize = static_cast<uint32_t>(-1);
-    const auto flags = static_cast<pa_stream_flags_t>(
-        PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_INTERPOLATE_TIMING);
+    auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE |
+                                                PA_STREAM_INTERPOLATE_TIMING);
+    if (corked) {
+        flags = static_cast<pa_stream_flags_t>(flags | PA_STREAM_START_CORKED);
+    }
     if (pa_stream_connect_playback(stream, nullptr, &attr, flags, nullptr, nullptr) < 0) {
         qCWarning(lcSound, "cannot play the buzzer: %s", pa_strerror(pa_context_errno(context)));
         dropStream();
-        post(playId, 0);
+        if (!corked) {
+            post(playId, 0);
+        }
     }
 }
 
@@ -176,7 +240,7 @@ void PulseSoundDevice::Engine::serverLost(const char* what) {
         reportedDown = true;
         qCWarning(lcSound, "no sound server; the buzzer is silent until one answers (%s)", what);
     }
-    if (pending || stream) {
+    if (pending || (stream && started)) {
         pending = false;
         post(playId, 0);
     }
@@ -192,7 +256,9 @@ void PulseSoundDevice::Engine::onContextState(pa_context* context, void* user) {
         engine->reportedDown = false;
         if (engine->pending) {
             engine->pending = false;
-            engine->startStream();
+            engine->startStream(false);
+        } else {
+            engine->prepare();
         }
         break;
     case PA_CONTEXT_FAILED:
@@ -210,8 +276,12 @@ void PulseSoundDevice::Engine::onStreamState(pa_stream* stream, void* user) {
         return;
     }
     const pa_stream_state_t state = pa_stream_get_state(stream);
-    if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) {
+    if (state == PA_STREAM_READY && engine->started) {
+        // A play asked for while the prepared stream was still connecting.
+        engine->uncork();
+    } else if ((state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) && engine->started) {
         // The server went away mid-play, or refused the stream; the context reports which.
+        // A prepared stream that fails is made again by the next play.
         engine->post(engine->playId, 0);
     }
 }
@@ -222,20 +292,16 @@ void PulseSoundDevice::Engine::onWrite(pa_stream* stream, size_t bytes, void* us
         return;
     }
     const size_t total = engine->clip->samples.size() * sizeof(float);
-    const size_t count = std::min(bytes, total - engine->written);
+    // Far more than asked for: the server queues it, so a busy machine that keeps this
+    // thread waiting cannot starve the sound, while the small target buffer still sets
+    // how soon the sink plays what it is given.
+    const size_t count = std::min(std::max(bytes, engine->aheadBytes), total - engine->written);
     if (count > 0) {
         const auto* data = reinterpret_cast<const char*>(engine->clip->samples.data());
         pa_stream_write(stream, data + engine->written, count, nullptr, 0, PA_SEEK_RELATIVE);
         engine->written += count;
     }
-    if (engine->written == total && !engine->draining) {
-        engine->draining = true;
-        if (pa_operation* operation = pa_stream_drain(stream, onDrained, engine)) {
-            pa_operation_unref(operation);
-        } else {
-            engine->post(engine->playId, 0);
-        }
-    }
+    engine->drainIfWritten();
 }
 
 void PulseSoundDevice::Engine::onDrained(pa_stream* stream, int success, void* user) {
@@ -302,10 +368,12 @@ bool PulseSoundDevice::open(const QString& path) {
         return false;
     }
     m_clip = std::make_shared<const SoundClip>(std::move(*clip));
-    // Connect now, so that the first play finds the connection made.
+    // Connect and make the stream now, so that the first play only has to start it.
     if (m_engine->start()) {
         Locker lock(m_engine->loop);
+        m_engine->clip = m_clip;
         m_engine->connect();
+        m_engine->prepare();
     }
     return true;
 }
@@ -319,16 +387,8 @@ void PulseSoundDevice::play() {
     if (m_clip && m_engine->start()) {
         m_capTimer.start(static_cast<int>(m_clip->durationMs()) + FinishMarginMs);
         Locker lock(m_engine->loop);
-        m_engine->dropStream();
         m_engine->playId = id;
-        m_engine->clip = m_clip;
-        if (m_engine->connected()) {
-            m_engine->startStream();
-        } else {
-            // Sounds once connected, or ends when the connection fails.
-            m_engine->pending = true;
-            m_engine->connect();
-        }
+        m_engine->begin();
     } else {
         finishSoon();
     }
@@ -351,6 +411,11 @@ void PulseSoundDevice::stop() {
 void PulseSoundDevice::close() {
     stop();
     m_clip.reset();
+    if (m_engine->loop) {
+        Locker lock(m_engine->loop);
+        m_engine->dropStream();
+        m_engine->clip.reset();
+    }
 }
 
 void PulseSoundDevice::playEnded(quint64 id, int delayMs) {
@@ -378,7 +443,8 @@ void PulseSoundDevice::finish() {
         Locker lock(m_engine->loop);
         m_engine->pending = false;
         m_engine->dropStream();
-        m_engine->clip.reset();
+        // Ready for the next play.
+        m_engine->prepare();
     }
     m_playing = false;
     emit playingChanged(false);

@@ -24,6 +24,9 @@ class PulseSoundDevice : public SoundDevice {
 public:
     // How much audio the server is asked to hold ahead: the delay from play() to sound.
     static constexpr int TargetLatencyMs = 20;
+    // How much of the sound is handed to the server at a time (well within the 4 MiB
+    // it queues per stream, at 96 kHz stereo).
+    static constexpr int AheadMs = 2000;
     // A play that the server has not ended this long after the sound's own length is
     // ended here (a server that hangs, a connection that never completes).
     static constexpr int FinishMarginMs = 1000;
