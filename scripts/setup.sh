@@ -28,8 +28,8 @@ core=(
     fonts-liberation
     # services for the tests: X server, session and accessibility buses, sound server with a null sink
     xvfb dbus-daemon at-spi2-core python3 python3-pyatspi pulseaudio pulseaudio-utils
-    # the sound tests make wave files of every encoding with sox
-    sox
+    # the sound tests make wave files of every encoding with sox, and run once more on PipeWire
+    sox pipewire pipewire-pulse wireplumber
     # ps, with which the test services find and stop every process they started
     procps
 )
