@@ -304,7 +304,8 @@ void TestHornSound::everyEncodingSounds() {
     const std::vector<Sound> sounds = findSounds(recorder.samples());
     QCOMPARE(sounds.size(), size_t(1));
     const double onsetMs = framesToMs(sounds[0].first - recorder.frameAt(playNs));
-    qInfo("%.1f ms after play(), %.1f ms long", onsetMs, sounds[0].lengthMs());
+    qInfo("%.1f ms after play(), %.1f ms long, finished %.1f ms after its last sample", onsetMs,
+          sounds[0].lengthMs(), framesToMs(recorder.frameAt(finishedNs) - sounds[0].last));
     QVERIFY2(onsetMs <= OnsetMs, qPrintable(QString::number(onsetMs)));
     QVERIFY2(std::abs(sounds[0].lengthMs() - ToneMs) <= LengthToleranceMs,
              qPrintable(QString::number(sounds[0].lengthMs())));
