@@ -1,18 +1,22 @@
 // Clock accuracy, buzzer latency and the board's CPU cost while both clocks run.
 //   bench_clocks drift [seconds]   largest gap between the game engine and a monotonic reference
-//   bench_clocks buzzer [runs]     engine at zero -> Buzzer() -> device reports playing
+//   bench_clocks buzzer [runs]     engine at zero, and the buzzer key, -> horn at the sink
 //   bench_clocks cpu [seconds]     CPU time of the board per second, both clocks running
-// Run offscreen; the buzzer case needs a sound server for "playing" to mean anything.
+// Run offscreen; the buzzer case records the default sink's monitor, so it needs a sound
+// server (scripts/with-services.sh provides one with a null sink).
+#include "../tests/platform/soundsink.h"
 #include "benchutil.h"
 #include "components/clockengine.h"
-#include "platform/multimediadevice.h"
+#include "platform/sounddevice.h"
 #include "scoreboard/frmscoreboard.h"
 #include "settings/settings.h"
 #include "settings/settingsstore.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -32,19 +36,8 @@ double cpuSeconds() {
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// The real device, with the moment of each play request noted.
-class TimedDevice : public MultimediaDevice {
-public:
-    double playRequestedAt = 0;
-    void play() override {
-        playRequestedAt = nowMs();
-        MultimediaDevice::play();
-    }
-};
-
-std::unique_ptr<frmScoreBoard> makeBoard(MultimediaDevice* device = nullptr) {
+std::unique_ptr<frmScoreBoard> makeBoard() {
     BoardEnvironment env;
-    env.buzzer = device;
     auto board = std::make_unique<frmScoreBoard>(nullptr, env);
     board->resize(1920, 1080);
     board->show();
@@ -77,41 +70,75 @@ int drift(int seconds) {
     return 0;
 }
 
+// The onset of the horn at the sink, `fromNs` being the moment it was asked for; -1
+// when no new sound arrived. Waits for the play to end and the sink to be recorded past it.
+double hornAfter(soundsink::Recorder& recorder, const frmScoreBoard& board, qint64 fromNs, std::size_t& seen,
+                 std::vector<double>& lengths) {
+    if (!QTest::qWaitFor([&] { return !board.BuzzerPlaying(); }, 5000) ||
+        !recorder.waitUntilRecorded(soundsink::nowNs() + 100'000'000, 2000)) {
+        return -1;
+    }
+    const std::vector<soundsink::Sound> sounds = soundsink::findSounds(recorder.samples());
+    if (sounds.size() <= seen) {
+        return -1;
+    }
+    const soundsink::Sound& horn = sounds.back();
+    seen = sounds.size();
+    lengths.push_back(horn.lengthMs());
+    return soundsink::framesToMs(horn.first - recorder.frameAt(fromNs));
+}
+
 int buzzer(int runs) {
     Settings.BuzzerFile = QApplication::applicationDirPath() + QStringLiteral("/../src/buzzer.wav");
-    auto* device = new TimedDevice;
-    auto board = makeBoard(device);
-    std::vector<double> toBuzzer;
-    std::vector<double> toPlaying;
-    double playingAt = 0;
-    QObject::connect(device, &MultimediaDevice::playingChanged, [&](bool playing) {
+    const QString sink = soundsink::pactl({"get-default-sink"});
+    soundsink::Recorder recorder(sink + ".monitor");
+    if (sink.isEmpty() || !recorder.running()) {
+        std::printf("buzzer: no sound server to record (run under scripts/with-services.sh)\n");
+        return 1;
+    }
+    auto board = makeBoard();
+    board->activateWindow();
+    if (!QTest::qWaitForWindowActive(board.get())) {
+        std::printf("buzzer: the board window did not become active\n");
+    }
+    std::vector<double> toPlay;
+    std::vector<double> runOutToSink;
+    std::vector<double> keyToSink;
+    std::vector<double> lengths;
+    std::size_t seen = 0;
+    double playAt = 0;
+    QObject::connect(&board->mmcBuzzer(), &SoundDevice::playingChanged, [&](bool playing) {
         if (playing) {
-            playingAt = nowMs();
+            playAt = nowMs();
         }
     });
     for (int i = 0; i < runs; ++i) {
+        // The engine counts on the system clock; the board's own 50 ms refresh finds it at zero.
         board->teGame().setSeconds(Currency::fromUnits(3000)); // 0.3 s
+        const qint64 zeroNs = soundsink::nowNs() + 300'000'000;
         const double zeroAt = nowMs() + 300;
-        device->playRequestedAt = 0;
-        playingAt = 0;
+        playAt = 0;
         board->StartStopClock();
-        QElapsedTimer guard;
-        guard.start();
-        while ((device->playRequestedAt == 0 || playingAt == 0) && guard.elapsed() < 3000) {
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        if (QTest::qWaitFor([&] { return playAt > 0; }, 3000)) {
+            toPlay.push_back(playAt - zeroAt);
         }
-        if (device->playRequestedAt > 0) {
-            toBuzzer.push_back(device->playRequestedAt - zeroAt);
-        }
-        if (playingAt > 0) {
-            toPlaying.push_back(playingAt - zeroAt);
-        }
-        while (board->BuzzerPlaying() && guard.elapsed() < 5000) {
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        const double onset = hornAfter(recorder, *board, zeroNs, seen, lengths);
+        if (onset >= -50) {
+            runOutToSink.push_back(onset);
         }
     }
-    printPercentiles("engine at zero -> Buzzer()", toBuzzer, "ms");
-    printPercentiles("engine at zero -> device reports playing", toPlaying, "ms");
+    for (int i = 0; i < runs; ++i) {
+        const qint64 pressNs = soundsink::nowNs();
+        QTest::keyClick(board->windowHandle(), Qt::Key_B);
+        const double onset = hornAfter(recorder, *board, pressNs, seen, lengths);
+        if (onset >= -50) {
+            keyToSink.push_back(onset);
+        }
+    }
+    printPercentiles("engine at zero -> play()", toPlay, "ms");
+    printPercentiles("engine at zero -> horn at the sink", runOutToSink, "ms");
+    printPercentiles("buzzer key -> horn at the sink", keyToSink, "ms");
+    printPercentiles("horn length at the sink", lengths, "ms");
     return 0;
 }
 

@@ -13,19 +13,21 @@
 set -euo pipefail
 
 # Packages pulled in by the ones below are not repeated: qt6-base-dev brings libgl-dev, the xcb and offscreen
-# platform plugins (in libqt6gui6) and Qt Test; qt6-multimedia-dev brings libqt6multimedia6, whose audio
-# output talks to PulseAudio itself through libpulse0 (no separate plugin package). Xvfb runs without an
-# authority file, so xauth is not needed; dbus-daemon is the bus that at-spi-bus-launcher starts.
+# platform plugins (in libqt6gui6) and Qt Test. Xvfb runs without an authority file, so xauth is not needed; dbus-daemon is the bus that at-spi-bus-launcher starts.
 core=(
     # compiler and build
     build-essential cmake ninja-build
-    qt6-base-dev qt6-multimedia-dev
-    # the end-to-end test's key sender talks to the X server through XTest
+    qt6-base-dev
+    # the buzzer: PulseAudio client library to play, libsndfile to decode the wave file
+    pkg-config libpulse-dev libsndfile1-dev
+    # NumLock is kept on or off through XKB and XTest; the end-to-end test's key sender uses XTest too
     libx11-dev libxtst-dev
     # the fonts the board is drawn with
     fonts-liberation
     # services for the tests: X server, session and accessibility buses, sound server with a null sink
     xvfb dbus-daemon at-spi2-core python3 python3-pyatspi pulseaudio pulseaudio-utils
+    # the sound tests make wave files of every encoding with sox, and run once more on PipeWire
+    sox pipewire pipewire-pulse wireplumber
     # ps, with which the test services find and stop every process they started
     procps
 )

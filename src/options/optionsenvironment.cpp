@@ -1,6 +1,6 @@
 #include "options/optionsenvironment.h"
 
-#include "platform/wavinfo.h"
+#include "platform/soundclip.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
@@ -53,7 +53,7 @@ void QtOptionsMessages::warn(QWidget* parent, const QString& title, const QStrin
 namespace options {
 
 bool isPlayableSound(const QString& path) {
-    return wavinfo::readFile(path).has_value();
+    return soundclip::decodeFile(path).has_value();
 }
 
 } // namespace options

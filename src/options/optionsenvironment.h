@@ -91,7 +91,7 @@ struct CommitResult {
 
 // The options dialog's ties to the rest of the program. Every member may stay empty: the
 // dialog then uses the Qt choosers and message boxes, commits nowhere, leaves NumLock
-// alone and checks sounds with wavinfo.
+// alone and checks sounds with the buzzer's own decoder.
 struct OptionsEnvironment {
     OptionsChooser* chooser = nullptr;   // not owned
     OptionsMessages* messages = nullptr; // not owned

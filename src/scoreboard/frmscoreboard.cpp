@@ -6,8 +6,8 @@
 #include "components/imagebox.h"
 #include "components/readoutaccessible.h"
 #include "platform/keycodes.h"
-#include "platform/multimediadevice.h"
 #include "platform/numlock.h"
+#include "platform/pulsesounddevice.h"
 #include "platform/rgbcolor.h"
 #include "platform/twips.h"
 #include "presentation/colors.h"
@@ -80,7 +80,7 @@ frmScoreBoard::frmScoreBoard(QWidget* parent, BoardEnvironment environment)
     m_clocks = new GameClock(m_env.clock ? *m_env.clock : MonotonicClock::system(), this);
     connect(m_clocks, &GameClock::runOut, this, &frmScoreBoard::Buzzer);
 
-    m_mmcBuzzer = m_env.buzzer ? m_env.buzzer : new MultimediaDevice(this);
+    m_mmcBuzzer = m_env.buzzer ? m_env.buzzer : new PulseSoundDevice(this);
     m_mmcBuzzer->setParent(this);
     m_mmcBuzzer->setObjectName(QStringLiteral("mmcBuzzer"));
     connect(m_mmcBuzzer, &SoundDevice::finished, this, &frmScoreBoard::buzzerFinished);
