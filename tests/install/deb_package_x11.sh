@@ -65,14 +65,16 @@ fail() {
 cpack --config "$build/CPackConfig.cmake" -B "$work/package" >"$work/cpack.log" 2>&1 ||
     fail "cpack did not build the package" "$work/cpack.log"
 debs=("$work"/package/*.deb)
-((${#debs[@]} == 1)) && [[ -f "${debs[0]}" ]] || fail "cpack wrote ${#debs[@]} packages, not one" "$work/cpack.log"
+if ((${#debs[@]} != 1)) || [[ ! -f "${debs[0]}" ]]; then
+    fail "cpack did not write exactly one package" "$work/cpack.log"
+fi
 deb=${debs[0]}
 
 [[ "$(dpkg-deb -f "$deb" Package)" == "$package" ]] || fail "the package is named $(dpkg-deb -f "$deb" Package)"
 [[ "$(dpkg-deb -f "$deb" Version)" == "$version" ]] || fail "the package's version is $(dpkg-deb -f "$deb" Version)"
 depends=$(dpkg-deb -f "$deb" Depends)
 # The package names alone, between spaces.
-depends_names=" $(tr ',|' '\n\n' <<<"$depends" | awk '{print $1}' | tr '\n' ' ')"
+depends_names=" $(tr ',|' '\n' <<<"$depends" | awk '{print $1}' | tr '\n' ' ')"
 # The libraries the program links and the fonts its board is laid out for.
 for needed in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6multimedia6 fonts-liberation; do
     [[ "$depends_names" == *" $needed "* ]] || fail "the package does not depend on $needed (Depends: $depends)"
@@ -124,6 +126,13 @@ for ((tries = 0; tries < 200; tries++)); do
     sleep 0.1
 done
 [[ -n "$window" ]] || fail "the installed program showed no window within 20 s" "$work/program.log"
+
+# A desktop ties the window to its menu entry (name, icon) by the window's class.
+entry=/usr/share/applications/io.github.ravenmark.Ravenmark.desktop
+[[ -f "$entry" ]] || fail "the package installed no menu entry $entry"
+wm_class=$(sed -n 's/^StartupWMClass=//p' "$entry")
+[[ "$(xprop -id "$window" WM_CLASS)" == *", \"$wm_class\"" ]] ||
+    fail "the board's window class is not the menu entry's '$wm_class': $(xprop -id "$window" WM_CLASS)"
 
 size=$(xwininfo -id "$window" | awk '/^ *Width:/ {w = $2} /^ *Height:/ {h = $2} END {print w "x" h}')
 [[ "$size" == "$board_size" ]] || fail "the board is ${size}, not ${board_size}"
