@@ -49,6 +49,10 @@ for prefix in /usr /usr/local "/opt/Ravenmark Test"; do
     pkgdir="$root/lib/ravenmark"
     program="$pkgdir/ravenmark"
     [[ -f "$program" && ! -L "$program" && -x "$program" ]] || fail "no executable program at lib/ravenmark/ravenmark"
+    # Libraries come from the system's paths only, as a distribution's package requires.
+    if readelf -d "$program" 2>/dev/null | grep -Eq '\((RPATH|RUNPATH)\)'; then
+        fail "the installed program carries a library search path: $(readelf -d "$program" | grep -E 'R(UN)?PATH')"
+    fi
 
     # bin/ holds the link and nothing else of ours: a file beside the link would not be found by the
     # program, whose folder is the link's target's.
