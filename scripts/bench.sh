@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in build-bench/ (Release) and runs each of them offscreen, with the test services
-# running (the buzzer benchmark plays through the PulseAudio null sink).
+# running (the buzzer benchmark plays through the PulseAudio null sink; the start-up benchmark starts the
+# program on their X server).
 #
 #   scripts/bench.sh [BENCHMARK_OPTION...]     e.g. scripts/bench.sh --benchmark_filter=Clock
 set -euo pipefail

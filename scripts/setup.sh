@@ -30,8 +30,13 @@ core=(
     sox pipewire pipewire-pulse wireplumber
     # ps, with which the test services find and stop every process they started
     procps
+    # the icons rendered from the scalable one; the desktop entry and AppStream checks; the package test,
+    # which finds the installed program's window and reads its pixels (dpkg-shlibdeps, for the package's
+    # dependencies, comes with build-essential)
+    librsvg2-bin desktop-file-utils appstream x11-utils imagemagick
 )
-bench=(libbenchmark-dev)
+# the start-up benchmark watches the X server for the board's first paint through XDamage
+bench=(libbenchmark-dev libxdamage-dev)
 format=(clang-format)
 fuzz=(clang libclang-rt-14-dev)
 screenshots=(x11-utils imagemagick)
