@@ -1,7 +1,12 @@
 #include "app/startup.h"
 
 #include "app/frmsplash.h"
+#include "options/frmoptions.h"
+#include "platform/numlock.h"
+#include "platform/pulsesounddevice.h"
 #include "settings/settings.h"
+#include "settings/settingsnotifier.h"
+#include "settings/settingsstore.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -57,4 +62,29 @@ void Startup::endProgram() {
 
 void Startup::showHelp() {}
 
-void Startup::showOptions() {}
+void Startup::showOptions() {
+    if (!m_options) {
+        m_optionsSound = new PulseSoundDevice(this);
+        OptionsEnvironment env;
+        env.commit = &Startup::commitOptions;
+        env.setNumLock = &modGrabKeys::SetNumLock;
+        env.sound = m_optionsSound;
+        m_options = std::make_unique<frmOptions>(Settings, env);
+    }
+    // Modal: the splash or the board that asked waits here until the dialog closes.
+    m_options->load(Settings);
+    m_options->exec();
+    m_optionsSound->close();
+}
+
+CommitResult Startup::commitOptions(const SettingsRecord& record) {
+    // In force first, so that a store that cannot be written loses nothing for this session.
+    CommitSettings(record);
+    SettingsStore& store = settingsStore();
+    CommitResult result;
+    result.saved = SaveSettings(store, record);
+    if (const auto* file = dynamic_cast<const QSettingsStore*>(&store)) {
+        result.location = file->location(QString::fromLatin1(SettingsApplication));
+    }
+    return result;
+}

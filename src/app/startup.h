@@ -7,6 +7,11 @@
 #include <QPointer>
 #include <QStringList>
 #include <functional>
+#include <memory>
+
+class frmOptions;
+class SoundDevice;
+struct CommitResult;
 
 // The program's start and end: loads the settings, shows the splash (or, started with
 // "bypass", goes straight on), opens the board when the splash says so, answers the help
@@ -28,6 +33,9 @@ public:
     // What each board is made with; tests put in a hand-moved clock and a fake sound device.
     std::function<BoardEnvironment()> boardEnvironment;
 
+    // Puts a confirmed options record in force and writes it to the store.
+    static CommitResult commitOptions(const SettingsRecord& record);
+
 public slots:
     void showHelp();
     void showOptions();
@@ -40,4 +48,7 @@ private:
     QStringList m_arguments;
     QPointer<frmSplash> m_splash;
     QPointer<frmScoreBoard> m_board;
+    // Made on first use, then kept: one options dialog, and the device it plays a chosen sound on.
+    std::unique_ptr<frmOptions> m_options;
+    SoundDevice* m_optionsSound = nullptr;
 };

@@ -3,9 +3,14 @@
 #include "../scoreboard/boardfixture.h"
 #include "app/frmsplash.h"
 #include "app/startup.h"
+#include "options/frmoptions.h"
 
+#include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
 
 // Counts requests to end the program and keeps them from reaching the application.
@@ -32,6 +37,10 @@ private slots:
     void flows();
     void closingTheBoardEndsEverything();
     void helpAndOptionsRequestsReachTheStartup();
+    void optionsFromTheSplashReachTheBoard();
+    void optionsOkWritesEveryKeyToTheStore();
+    void boardRefreshesAfterOptionsWhateverTheAnswer_data();
+    void boardRefreshesAfterOptionsWhateverTheAnswer();
 
 private:
     std::unique_ptr<Startup> m_startup;
@@ -47,10 +56,11 @@ void TestStartup::init() {
 }
 
 void TestStartup::cleanup() {
+    // The start-up owns the options dialog; the windows it opened delete themselves on close.
+    m_startup.reset();
     for (QWidget* window : QApplication::topLevelWidgets()) {
         delete window;
     }
-    m_startup.reset();
     QCoreApplication::removePostedEvents(qApp, QEvent::Quit);
     setSettingsStore(nullptr);
 }
@@ -144,6 +154,84 @@ void TestStartup::helpAndOptionsRequestsReachTheStartup() {
     Settings.TitleText = QStringLiteral("Final");
     splash->GoScore();
     QCOMPARE(m_startup->board()->findChild<QLabel*>("lblTitle")->text(), QStringLiteral("Final"));
+}
+
+namespace {
+
+// Answers the options dialog as soon as it is up: sets the board's title and presses a button.
+void answerOptions(const QString& title, const QString& button) {
+    QTimer::singleShot(0, qApp, [title, button] {
+        auto* dialog = qobject_cast<frmOptions*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->findChild<QLineEdit*>(QStringLiteral("txtTitleText"))->setText(title);
+        dialog->findChild<QPushButton*>(button)->click();
+    });
+}
+
+} // namespace
+
+void TestStartup::optionsFromTheSplashReachTheBoard() {
+    // GIVEN the splash WHEN options are confirmed there THEN the board opened afterwards shows them
+    m_startup->start();
+    answerOptions(QStringLiteral("Cup Final"), QStringLiteral("cmdOk"));
+    QTest::mouseClick(m_startup->splash()->findChild<QWidget*>("cmdOptions"), Qt::LeftButton);
+    QCOMPARE(Settings.TitleText, QStringLiteral("Cup Final"));
+    QVERIFY(m_startup->splash()->isVisible());
+    m_startup->splash()->GoScore();
+    QCOMPARE(m_startup->board()->findChild<QLabel*>("lblTitle")->text(), QStringLiteral("Cup Final"));
+}
+
+void TestStartup::optionsOkWritesEveryKeyToTheStore() {
+    // GIVEN a first start with an empty store on disk
+    QTemporaryDir dir;
+    setSettingsStore(std::make_unique<QSettingsStore>(dir.path()));
+    m_startup->start();
+    const SettingsRecord loaded = Settings;
+
+    // WHEN options are opened and confirmed unchanged
+    answerOptions(Settings.TitleText, QStringLiteral("cmdOk"));
+    m_startup->showOptions();
+
+    // THEN the file holds every key, as text, and "IsKeyCode" "Yes"; loading it gives the same record
+    QSettings file(dir.filePath(QStringLiteral("Ravenmark.conf")), QSettings::IniFormat);
+    for (const SettingKey& key : settingKeys()) {
+        const QString path = QLatin1String(key.section) + u'/' + QLatin1String(key.key);
+        QVERIFY2(file.contains(path), qPrintable(path));
+    }
+    QCOMPARE(file.value(QStringLiteral("KeySettings/IsKeyCode")).toString(), QStringLiteral("Yes"));
+    SettingsRecord reread;
+    LoadSettings(QSettingsStore(dir.path()), reread, QCoreApplication::applicationDirPath());
+    QCOMPARE(reread, loaded);
+}
+
+void TestStartup::boardRefreshesAfterOptionsWhateverTheAnswer_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("Ok") << "cmdOk"
+                        << "Derby";
+    QTest::newRow("Cancel") << "cmdCancel"
+                            << "Home";
+}
+
+void TestStartup::boardRefreshesAfterOptionsWhateverTheAnswer() {
+    QFETCH(QString, button);
+    QFETCH(QString, title);
+    m_startup = std::make_unique<Startup>(QStringList{"bypass"});
+    m_startup->boardEnvironment = [this] {
+        BoardEnvironment env;
+        m_buzzer = new FakeBuzzer;
+        env.buzzer = m_buzzer;
+        return env;
+    };
+    m_startup->start();
+    m_buzzer->commands.clear();
+
+    // F2 on the board: the dialog, then the board's refresh.
+    answerOptions(QStringLiteral("Derby"), button);
+    QTest::keyClick(m_startup->board()->windowHandle(), Qt::Key_F2);
+
+    QCOMPARE(m_startup->board()->findChild<QLabel*>("lblTitle")->text(), title);
+    QCOMPARE(m_buzzer->commands, QStringList({QStringLiteral("Close"), QStringLiteral("Open")}));
 }
 
 QTEST_MAIN(TestStartup)
