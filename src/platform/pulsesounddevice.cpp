@@ -168,18 +168,18 @@ void PulseSoundDevice::Engine::drainIfWritten() {
 
 void PulseSoundDevice::Engine::startStream(bool corked) {
     dropStream();
-    pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, static_cast<uint32_t>(clip->sampleRate),
-                        static_cast<uint8_t>(clip->channels)};
+    pa_sample_spec sampleFormat{PA_SAMPLE_FLOAT32LE, static_cast<uint32_t>(clip->sampleRate),
+                                static_cast<uint8_t>(clip->channels)};
     pa_channel_map map;
-    pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT);
-    stream = pa_stream_new(context, "Buzzer", &spec, &map);
+    pa_channel_map_init_extend(&map, sampleFormat.channels, PA_CHANNEL_MAP_DEFAULT);
+    stream = pa_stream_new(context, "Buzzer", &sampleFormat, &map);
     if (!stream) {
         qCWarning(lcSound, "cannot play the buzzer: %s", pa_strerror(pa_context_errno(context)));
         post(playId, 0);
         return;
     }
     written = 0;
-    aheadBytes = pa_usec_to_bytes(AheadMs * PA_USEC_PER_MSEC, &spec);
+    aheadBytes = pa_usec_to_bytes(AheadMs * PA_USEC_PER_MSEC, &sampleFormat);
     started = !corked;
     draining = false;
     pa_stream_set_state_callback(stream, onStreamState, this);
@@ -188,7 +188,7 @@ void PulseSoundDevice::Engine::startStream(bool corked) {
     // server keeps no more than that ahead of the speaker.
     pa_buffer_attr attr;
     attr.maxlength = static_cast<uint32_t>(-1);
-    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(TargetLatencyMs * PA_USEC_PER_MSEC, &spec));
+    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(TargetLatencyMs * PA_USEC_PER_MSEC, &sampleFormat));
     attr.prebuf = static_cast<uint32_t>(-1);
     attr.minreq = static_cast<uint32_t>(-1);
     attr.fragsize = static_cast<uint32_t>(-1);
