@@ -33,6 +33,8 @@ frmHelp::frmHelp(const QString& programFolder, QWidget* parent) : QWidget(parent
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
     setAutoFillBackground(true);
+    // An open manual never keeps the program running once the board has closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
     // The minimum is the snapping rule; the window manager enforces it while the operator drags.
     setMinimumSize(twips::toPixels(QSize(helplayout::MinWidth, helplayout::MinHeight)));
 
@@ -90,4 +92,16 @@ void frmHelp::resizeEvent(QResizeEvent* event) {
     const helplayout::Sizes sizes = helplayout::forWindow(windowTwips);
     rtbHelp->resize(twips::toPixels(sizes.box));
     rtbHelp->setLineWrapColumnOrWidth(twips::toPixels(sizes.wrapWidth));
+}
+
+HelpLauncher::HelpLauncher(QString programFolder) : m_folder(std::move(programFolder)) {}
+
+HelpLauncher::~HelpLauncher() = default;
+
+frmHelp* HelpLauncher::present() {
+    if (!m_window) {
+        m_window = std::make_unique<frmHelp>(m_folder);
+    }
+    m_window->present();
+    return m_window.get();
 }

@@ -3,6 +3,7 @@
 #include <QSize>
 #include <QString>
 #include <QWidget>
+#include <memory>
 
 class QTextEdit;
 
@@ -51,4 +52,23 @@ private:
     void load(const QString& programFolder);
 
     QTextEdit* rtbHelp = nullptr;
+};
+
+// The program's one help window, created on the first request (F1 on the board, Help on the splash)
+// and brought forward on every later one. Whoever owns this owns the window.
+class HelpLauncher {
+public:
+    explicit HelpLauncher(QString programFolder);
+    ~HelpLauncher();
+    HelpLauncher(const HelpLauncher&) = delete;
+    HelpLauncher& operator=(const HelpLauncher&) = delete;
+
+    // Creates the window if there is none yet, then shows it without blocking.
+    frmHelp* present();
+    // The window, or null before the first request.
+    frmHelp* window() const { return m_window.get(); }
+
+private:
+    QString m_folder;
+    std::unique_ptr<frmHelp> m_window;
 };

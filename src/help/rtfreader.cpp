@@ -13,6 +13,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextImageFormat>
+#include <QTextOption>
 #include <QUrl>
 #include <algorithm>
 #include <cstdint>
@@ -130,6 +131,8 @@ enum class Kw : std::uint8_t {
     Cell,
     Row,
     InTable,
+    RowDefaults,
+    CellEdge,
     // font table
     FontCharset,
     FontCodePage,
@@ -261,7 +264,8 @@ const std::unordered_map<std::string_view, KwInfo>& keywords() {
         {"nestcell", {Kw::Cell}},
         {"row", {Kw::Row}},
         {"intbl", {Kw::InTable}},
-        {"trowd", {Kw::InTable}},
+        {"trowd", {Kw::RowDefaults}},
+        {"cellx", {Kw::CellEdge}},
         {"fcharset", {Kw::FontCharset}},
         {"cpg", {Kw::FontCodePage}},
         {"red", {Kw::Red}},
@@ -368,7 +372,7 @@ private:
     void binary(std::int64_t count);
 
     void flushText();
-    void endParagraph();
+    void endParagraph(const QList<QTextOption::Tab>& tabs = {});
     void endRow();
     void commitFont();
     void finishPicture();
@@ -409,6 +413,7 @@ private:
     bool blockStarted_ = false;
 
     bool inRow_ = false;
+    std::vector<int> cellEdges_; // right edges of the row's cells, twips
     int pendingTabs_ = 0;
     bool pendingCellBreak_ = false;
 };
@@ -761,6 +766,18 @@ void Reader::applyKeyword(std::string_view name, bool hasParam, std::int64_t par
             inRow_ = true;
         }
         return;
+    case Kw::RowDefaults:
+        if (s.dest == Dest::Text) {
+            inRow_ = true;
+            cellEdges_.clear();
+        }
+        return;
+    case Kw::CellEdge:
+        // A row has at most 63 cells; more edges than that are not a table anyone wrote.
+        if (s.dest == Dest::Text && cellEdges_.size() < 64) {
+            cellEdges_.push_back(std::clamp(value, 0, 31680));
+        }
+        return;
     case Kw::FontCharset:
         if (fontPending_) {
             const int cp = codePageOfCharset(param);
@@ -991,18 +1008,30 @@ void Reader::flushText() {
     text_.clear();
 }
 
-void Reader::endParagraph() {
+void Reader::endParagraph(const QList<QTextOption::Tab>& tabs) {
     pendingCellBreak_ = false;
     pendingTabs_ = 0;
     flushText();
-    cursor_.setBlockFormat(blockFormat(paraProps_));
+    QTextBlockFormat format = blockFormat(paraProps_);
+    if (!tabs.isEmpty()) {
+        format.setTabPositions(tabs);
+    }
+    cursor_.setBlockFormat(format);
     cursor_.insertBlock();
     blockStarted_ = false;
 }
 
 void Reader::endRow() {
+    // The cells are tab-separated; a tab stop at each cell's left edge lines the columns up.
+    QList<QTextOption::Tab> tabs;
+    for (std::size_t i = 0; i + 1 < cellEdges_.size(); ++i) {
+        const double at = twips::toPixelsF(cellEdges_[i]) - twips::toPixelsF(paraProps_.leftIndent);
+        if (at > 0 && (tabs.isEmpty() || at > tabs.last().position)) {
+            tabs.append(QTextOption::Tab(at, QTextOption::LeftTab));
+        }
+    }
     inRow_ = false;
-    endParagraph();
+    endParagraph(tabs);
 }
 
 int Reader::codePage() const {

@@ -107,6 +107,8 @@ private slots:
     void characterFormats();
     void paragraphFormats_data();
     void paragraphFormats();
+    void tableColumns_data();
+    void tableColumns();
     void pictures_data();
     void pictures();
     void malformed_data();
@@ -346,6 +348,45 @@ void TestRtfReader::paragraphFormats() {
     QTEST(f.topMargin(), "before");
     QTEST(f.bottomMargin(), "after");
     QTEST(f.headingLevel(), "heading");
+}
+
+void TestRtfReader::tableColumns_data() {
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<int>("block");
+    QTest::addColumn<QList<qreal>>("stops"); // pixels
+
+    QTest::newRow("two columns") << QByteArray(
+                                        "{\\rtf1\\trowd\\cellx1500\\cellx3000\\intbl a\\cell b\\cell\\row}")
+                                 << 0 << QList<qreal>{100};
+    QTest::newRow("three columns")
+        << QByteArray("{\\rtf1\\trowd\\cellx1500\\cellx3000\\cellx4500\\intbl a\\cell b\\cell c\\cell\\row}")
+        << 0 << QList<qreal>{100, 200};
+    QTest::newRow("edges come after the cells")
+        << QByteArray("{\\rtf1\\intbl a\\cell b\\cell\\trowd\\cellx750\\cellx3000\\row}") << 0
+        << QList<qreal>{50};
+    QTest::newRow("each row its own edges")
+        << QByteArray("{\\rtf1\\trowd\\cellx9000\\cellx9900\\intbl a\\cell b\\cell\\row"
+                      "\\trowd\\cellx300\\cellx9900\\intbl a\\cell b\\cell\\row}")
+        << 1 << QList<qreal>{20};
+    QTest::newRow("edges out of order are dropped")
+        << QByteArray("{\\rtf1\\trowd\\cellx3000\\cellx1500\\cellx4500\\intbl a\\cell b\\cell c\\cell\\row}")
+        << 0 << QList<qreal>{200};
+    QTest::newRow("measured from the indent")
+        << QByteArray("{\\rtf1\\trowd\\cellx1500\\cellx3000\\pard\\intbl\\li300 a\\cell b\\cell\\row}") << 0
+        << QList<qreal>{80};
+    QTest::newRow("not a table") << QByteArray("{\\rtf1 a\\tab b\\par}") << 0 << QList<qreal>{};
+}
+
+void TestRtfReader::tableColumns() {
+    QFETCH(QByteArray, rtf);
+    QFETCH(int, block);
+    QTextDocument doc;
+    QVERIFY(rtf::read(rtf, doc));
+    QList<qreal> positions;
+    for (const QTextOption::Tab& tab : doc.findBlockByNumber(block).blockFormat().tabPositions()) {
+        positions << tab.position;
+    }
+    QTEST(positions, "stops");
 }
 
 void TestRtfReader::pictures_data() {
