@@ -28,6 +28,8 @@ core=(
     xvfb dbus-daemon at-spi2-core python3 python3-pyatspi pulseaudio pulseaudio-utils
     # ps, with which the test services find and stop every process they started
     procps
+    # word processors whose rich text the help reader is tested against; pandoc also makes the manual
+    pandoc libreoffice-writer-nogui
 )
 bench=(libbenchmark-dev)
 format=(clang-format)

@@ -9,6 +9,7 @@
 #include <QLoggingCategory>
 #include <QPalette>
 #include <QResizeEvent>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
 
@@ -71,6 +72,8 @@ void frmHelp::load(const QString& programFolder) {
     if (!rtf::read(bytes, *rtbHelp->document())) {
         rtbHelp->setPlainText(QString::fromUtf8(bytes));
     }
+    // The manual opens at its beginning.
+    rtbHelp->moveCursor(QTextCursor::Start);
 }
 
 void frmHelp::present() {

@@ -16,6 +16,7 @@
 #include <QTextOption>
 #include <QUrl>
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
@@ -56,6 +57,9 @@ struct ParaProps {
     int spaceBefore = 0;
     int spaceAfter = 0;
     int outline = -1;
+    // Tab stops (twips from the page margin), ascending; writers set one or two for hanging lists.
+    std::array<int, 8> tabStops{};
+    std::uint8_t tabCount = 0;
 
     bool operator==(const ParaProps&) const = default;
 };
@@ -125,6 +129,7 @@ enum class Kw : std::uint8_t {
     SpaceBefore,
     SpaceAfter,
     Outline,
+    TabStop,
     Par,
     Line,
     Tab,
@@ -255,6 +260,8 @@ const std::unordered_map<std::string_view, KwInfo>& keywords() {
         {"sb", {Kw::SpaceBefore}},
         {"sa", {Kw::SpaceAfter}},
         {"outlinelevel", {Kw::Outline}},
+        {"tx", {Kw::TabStop}},
+        {"tb", {Kw::TabStop}},
         {"par", {Kw::Par}},
         {"page", {Kw::Par}},
         {"sect", {Kw::Par}},
@@ -732,6 +739,11 @@ void Reader::applyKeyword(std::string_view name, bool hasParam, std::int64_t par
     case Kw::Outline:
         p.outline = std::clamp(value, 0, 8);
         return;
+    case Kw::TabStop:
+        if (p.tabCount < p.tabStops.size() && (p.tabCount == 0 || value > p.tabStops[p.tabCount - 1])) {
+            p.tabStops[p.tabCount++] = value;
+        }
+        return;
     case Kw::Par:
         if (s.dest == Dest::Text) {
             paraProps_ = p;
@@ -1025,7 +1037,7 @@ void Reader::endRow() {
     // The cells are tab-separated; a tab stop at each cell's left edge lines the columns up.
     QList<QTextOption::Tab> tabs;
     for (std::size_t i = 0; i + 1 < cellEdges_.size(); ++i) {
-        const double at = twips::toPixelsF(cellEdges_[i]) - twips::toPixelsF(paraProps_.leftIndent);
+        const double at = twips::toPixelsF(cellEdges_[i]);
         if (at > 0 && (tabs.isEmpty() || at > tabs.last().position)) {
             tabs.append(QTextOption::Tab(at, QTextOption::LeftTab));
         }
@@ -1088,6 +1100,14 @@ QTextBlockFormat Reader::blockFormat(const ParaProps& p) const {
     f.setBottomMargin(twips::toPixelsF(p.spaceAfter));
     if (p.outline >= 0) {
         f.setHeadingLevel(p.outline + 1);
+    }
+    // Both Qt and RTF measure tab stops from the margin, not from the paragraph's indent.
+    QList<QTextOption::Tab> tabs;
+    for (std::size_t i = 0; i < p.tabCount; ++i) {
+        tabs.append(QTextOption::Tab(twips::toPixelsF(p.tabStops[i]), QTextOption::LeftTab));
+    }
+    if (!tabs.isEmpty()) {
+        f.setTabPositions(tabs);
     }
     return f;
 }

@@ -371,9 +371,18 @@ void TestRtfReader::tableColumns_data() {
     QTest::newRow("edges out of order are dropped")
         << QByteArray("{\\rtf1\\trowd\\cellx3000\\cellx1500\\cellx4500\\intbl a\\cell b\\cell c\\cell\\row}")
         << 0 << QList<qreal>{200};
-    QTest::newRow("measured from the indent")
+    QTest::newRow("indent does not move the stops")
         << QByteArray("{\\rtf1\\trowd\\cellx1500\\cellx3000\\pard\\intbl\\li300 a\\cell b\\cell\\row}") << 0
-        << QList<qreal>{80};
+        << QList<qreal>{100};
+    QTest::newRow("tab stops of a hanging list")
+        << QByteArray("{\\rtf1\\li360\\fi-360\\tx360\\tx720 1.\\tab a\\par}") << 0 << QList<qreal>{24, 48};
+    QTest::newRow("tab stops out of order are dropped")
+        << QByteArray("{\\rtf1\\tx720\\tx360\\tx1080 a\\par}") << 0 << QList<qreal>{48, 72};
+    QTest::newRow("pard clears tab stops")
+        << QByteArray("{\\rtf1\\tx720 a\\par\\pard b\\par}") << 1 << QList<qreal>{};
+    QTest::newRow("at most eight tab stops")
+        << QByteArray("{\\rtf1\\tx15\\tx30\\tx45\\tx60\\tx75\\tx90\\tx105\\tx120\\tx135 a\\par}") << 0
+        << QList<qreal>{1, 2, 3, 4, 5, 6, 7, 8};
     QTest::newRow("not a table") << QByteArray("{\\rtf1 a\\tab b\\par}") << 0 << QList<qreal>{};
 }
 
