@@ -608,7 +608,9 @@ void TestRtfReader::realWriters() {
     QVERIFY(rtf::read(rtfFile.readAll(), doc));
 
     // THEN its words are pandoc's plain reading of the document, the picture is there, and the
-    // formatting the writer gave survives
+    // formatting the writer gave survives. The reference is pandoc's reading of the Markdown source:
+    // Debian 12's pandoc (2.17) reads rich text wrongly itself, dropping the character after each
+    // \uN? escape (jgm/pandoc#8264) and moving a list that precedes a table into the table.
     QByteArray plain;
     QVERIFY(run(pandoc, {QStringLiteral("-t"), QStringLiteral("plain"), QStringLiteral("doc.md")}, dir.path(),
                 &plain));
