@@ -34,6 +34,8 @@ core=(
     # which finds the installed program's window and reads its pixels (dpkg-shlibdeps, for the package's
     # dependencies, comes with build-essential)
     librsvg2-bin desktop-file-utils appstream x11-utils imagemagick
+    # word processors whose rich text the help reader is tested against; pandoc also makes the manual
+    pandoc libreoffice-writer-nogui
 )
 # the start-up benchmark watches the X server for the board's first paint through XDamage
 bench=(libbenchmark-dev libxdamage-dev)

@@ -12,7 +12,8 @@
 #include <QCoreApplication>
 #include <QEvent>
 
-Startup::Startup(const QStringList& arguments, QObject* parent) : QObject(parent), m_arguments(arguments) {}
+Startup::Startup(const QStringList& arguments, QObject* parent)
+    : QObject(parent), m_arguments(arguments), m_help(QCoreApplication::applicationDirPath()) {}
 
 Startup::~Startup() = default;
 
@@ -60,7 +61,10 @@ void Startup::endProgram() {
     QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::Quit));
 }
 
-void Startup::showHelp() {}
+void Startup::showHelp() {
+    // Beside the window that asked, which goes on meanwhile.
+    m_help.present();
+}
 
 void Startup::showOptions() {
     if (!m_options) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/frmsplash.h"
+#include "help/frmhelp.h"
 #include "scoreboard/frmscoreboard.h"
 
 #include <QObject>
@@ -48,6 +49,8 @@ private:
     QStringList m_arguments;
     QPointer<frmSplash> m_splash;
     QPointer<frmScoreBoard> m_board;
+    // The one help window, for the splash and the board alike.
+    HelpLauncher m_help;
     // Made on first use, then kept: one options dialog, and the device it plays a chosen sound on.
     std::unique_ptr<frmOptions> m_options;
     SoundDevice* m_optionsSound = nullptr;

@@ -6,12 +6,14 @@
 #include "settings/settingsstore.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 #include <vector>
 
@@ -85,9 +87,18 @@ private slots:
 
 private:
     QuitCounter m_quits;
+    // The Options button opens the modal options dialog; whenever one is up, it is cancelled.
+    QTimer m_cancelDialogs;
 };
 
 void TestSplash::initTestCase() {
+    m_cancelDialogs.setInterval(10);
+    m_cancelDialogs.callOnTimeout([] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            dialog->reject();
+        }
+    });
+    m_cancelDialogs.start();
     qApp->installEventFilter(&m_quits);
 }
 

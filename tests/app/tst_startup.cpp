@@ -3,6 +3,7 @@
 #include "../scoreboard/boardfixture.h"
 #include "app/frmsplash.h"
 #include "app/startup.h"
+#include "help/frmhelp.h"
 #include "options/frmoptions.h"
 
 #include <QLineEdit>
@@ -144,16 +145,31 @@ void TestStartup::closingTheBoardEndsEverything() {
 }
 
 void TestStartup::helpAndOptionsRequestsReachTheStartup() {
-    // The start-up answers both windows' requests; a board opened after options were
-    // confirmed from the splash already reads the new settings.
+    // The splash's Help button and F1 on the board show one help window, which stays open
+    // beside the board after the splash has gone.
+    const auto helpWindows = [] {
+        QList<frmHelp*> found;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* help = qobject_cast<frmHelp*>(w); help && help->isVisible()) {
+                found << help;
+            }
+        }
+        return found;
+    };
     m_startup->start();
     frmSplash* splash = m_startup->splash();
-    QSignalSpy help(splash, &frmSplash::helpRequested);
     QTest::mouseClick(splash->findChild<QWidget*>("cmdHelp"), Qt::LeftButton);
-    QCOMPARE(help.size(), 1);
+    QCOMPARE(helpWindows().size(), 1);
+    QCOMPARE(helpWindows().first()->windowTitle(), QStringLiteral("Ravenmark Help"));
+    QPointer<frmHelp> first = helpWindows().first();
+
     Settings.TitleText = QStringLiteral("Final");
     splash->GoScore();
     QCOMPARE(m_startup->board()->findChild<QLabel*>("lblTitle")->text(), QStringLiteral("Final"));
+    QTest::keyClick(m_startup->board()->windowHandle(), Qt::Key_F1);
+    QTest::keyClick(m_startup->board()->windowHandle(), Qt::Key_F1);
+    QCOMPARE(helpWindows().size(), 1);
+    QCOMPARE(helpWindows().first(), first.data());
 }
 
 namespace {

@@ -76,7 +76,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 # The package names alone, between spaces.
 depends_names=" $(tr ',|' '\n' <<<"$depends" | awk '{print $1}' | tr '\n' ' ')"
 # The libraries the program links and the fonts its board is laid out for.
-for needed in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6multimedia6 fonts-liberation; do
+for needed in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libpulse0 libsndfile1 libx11-6 libxtst6 fonts-liberation; do
     [[ "$depends_names" == *" $needed "* ]] || fail "the package does not depend on $needed (Depends: $depends)"
 done
 dpkg-deb -c "$deb" >"$work/contents"
