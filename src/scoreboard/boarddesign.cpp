@@ -127,6 +127,9 @@ constexpr std::array QuickKeys{
     QuickKey{&SettingsRecord::QPeriod1, "digPeriod", "+1"},   QuickKey{&SettingsRecord::QTOLH1, "digTimeoutsH", "-1"},
     QuickKey{&SettingsRecord::QTOLV1, "digTimeoutsV", "-1"},
 };
+constexpr std::array TabOrder{"clkGame",      "digHome",       "digShotClock", "digPeriod",
+                              "digVisitor",   "digFoulsH",     "digTimeoutsH", "digPlayerFoul",
+                              "digFouls",     "digTimeoutsV",  "digFoulsV"};
 // clang-format on
 
 // The design's own colours, before the scheme is applied.
@@ -242,6 +245,10 @@ std::span<const QuickKey> quickKeys() {
     return QuickKeys;
 }
 
+std::span<const char* const> tabOrder() {
+    return TabOrder;
+}
+
 void build(QWidget* board) {
     for (const Element& e : Elements) {
         QWidget* parent = e.parent ? board->findChild<QWidget*>(QLatin1String(e.parent)) : board;
@@ -249,6 +256,12 @@ void build(QWidget* board) {
         w->setObjectName(QLatin1String(e.name));
         if (e.accessibleName) {
             w->setAccessibleName(QLatin1String(e.accessibleName));
+        }
+        if (e.kind == Circle) {
+            // Assistive tools tell the lights of a side apart by their index.
+            const qsizetype index = board->findChildren<QWidget*>(QLatin1String(e.name)).size() - 1;
+            w->setProperty("Index", int(index));
+            w->setAccessibleDescription(QStringLiteral("%1(%2)").arg(QLatin1String(e.name)).arg(index));
         }
         const bool sizesItself = e.kind == DigitPanel || e.kind == ClockPanel;
         if (sizesItself) {

@@ -66,7 +66,11 @@ struct Element {
 std::span<const Element> elements();
 
 // Creates every element as a child of `board`, at its design place and with its design look.
+// Elements that share a name (the bonus lights) carry their place among them as "Index".
 void build(QWidget* board);
+
+// The fields in the order Tab visits them: the game clock first.
+std::span<const char* const> tabOrder();
 
 // The number fields and what typing and the quick keys may make of them. Typing stops at what
 // the field's digits are made for; a team-foul quick key counts on beyond that, to 99.

@@ -9,6 +9,7 @@
 #include "platform/numlock.h"
 #include "platform/pulsesounddevice.h"
 #include "platform/rgbcolor.h"
+#include "platform/timeofday.h"
 #include "platform/twips.h"
 #include "presentation/colors.h"
 #include "presentation/fitpicture.h"
@@ -19,31 +20,17 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLocale>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 #include <limits>
 #include <utility>
 
 namespace {
 
 using namespace keycodes;
-
-// Whether a Qt time format shows the hour as 1-12: it has an AM/PM marker ("a", "A",
-// "ap", "AP") outside quoted text.
-bool usesTwelveHourClock(const QString& format) {
-    bool quoted = false;
-    for (QChar c : format) {
-        if (c == u'\'') {
-            quoted = !quoted;
-        } else if (!quoted && (c == u'a' || c == u'A')) {
-            return true;
-        }
-    }
-    return false;
-}
 
 QColor settingsColor(std::int32_t value) {
     return rgbcolor::toQColor(value);
@@ -60,7 +47,7 @@ frmScoreBoard::frmScoreBoard(QWidget* parent, BoardEnvironment environment)
         };
     }
     if (!m_env.twelveHourClock) {
-        const bool twelveHour = usesTwelveHourClock(QLocale::system().timeFormat(QLocale::ShortFormat));
+        const bool twelveHour = timeofday::systemUsesTwelveHourClock();
         m_env.twelveHourClock = [twelveHour] {
             return twelveHour;
         };
@@ -129,17 +116,11 @@ void frmScoreBoard::findElements() {
         arrow->installEventFilter(this);
         arrow->setCursor(Qt::PointingHandCursor);
     }
-    // Two lights a side, inner first; assistive tools tell them apart by their index.
+    // Two lights a side, inner first.
     const QList<BoardShape*> home = findChildren<BoardShape*>(QStringLiteral("shpBonusH"));
     const QList<BoardShape*> visitor = findChildren<BoardShape*>(QStringLiteral("shpBonusV"));
-    for (int i = 0; i < 2; ++i) {
-        shpBonusH[i] = home.at(i);
-        shpBonusV[i] = visitor.at(i);
-        shpBonusH[i]->setProperty("Index", i);
-        shpBonusV[i]->setProperty("Index", i);
-        shpBonusH[i]->setAccessibleDescription(QStringLiteral("shpBonusH(%1)").arg(i));
-        shpBonusV[i]->setAccessibleDescription(QStringLiteral("shpBonusV(%1)").arg(i));
-    }
+    std::copy_n(home.begin(), 2, shpBonusH);
+    std::copy_n(visitor.begin(), 2, shpBonusV);
 
     for (const boarddesign::NumberField& f : boarddesign::numberFields()) {
         m_numberFields.append({element<DigitPanel>(f.name), f.typedMaximum, f.teamFouls});
@@ -158,9 +139,8 @@ void frmScoreBoard::findElements() {
 }
 
 QList<QWidget*> frmScoreBoard::tabOrder() const {
-    QList<QWidget*> order{clkGame};
-    for (const char* name : {"digHome", "digShotClock", "digPeriod", "digVisitor", "digFoulsH",
-                             "digTimeoutsH", "digPlayerFoul", "digFouls", "digTimeoutsV", "digFoulsV"}) {
+    QList<QWidget*> order;
+    for (const char* name : boarddesign::tabOrder()) {
         order.append(element(name));
     }
     return order;
