@@ -55,7 +55,8 @@ board_pid=$!
 echo "board: pid $board_pid on DISPLAY=$DISPLAY"
 status=0
 # shellcheck disable=SC2086  # E2E_DRIVER_OPTIONS holds separate options, e.g. --allow-focus-help
-/usr/bin/python3 "$here/test_keyboard_e2e.py" --pid "$board_pid" --xkeys "$xkeys" ${E2E_DRIVER_OPTIONS:-} ||
+/usr/bin/python3 "$here/test_keyboard_e2e.py" --pid "$board_pid" --xkeys "$xkeys" \
+    --settings "$workdir/config/Ravenmark/Ravenmark.conf" ${E2E_DRIVER_OPTIONS:-} ||
     status=$?
 if ! kill -0 "$board_pid" 2>/dev/null; then
     echo "run_e2e.sh: the board ended during the test" >&2

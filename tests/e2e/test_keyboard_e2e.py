@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Drives a running Ravenmark board with real key presses and reads its values back through AT-SPI.
 
-    test_keyboard_e2e.py --pid PID --xkeys PATH [--allow-focus-help]
+    test_keyboard_e2e.py --pid PID --xkeys PATH [--settings FILE] [--allow-focus-help]
 
 The board must have been started with "bypass" and a new, empty settings store, so that every key has its
 default binding. Keys go through the X server by XTest (the xkeys helper); the read-outs are found on the
@@ -9,10 +9,16 @@ AT-SPI desktop by their description (their object name) and read through the Val
 -1 for a cleared read-out. Each check polls the value with a deadline: the press travels through the X
 server, the board's event loop and the accessibility bus before it can be seen.
 
+Last, F2 opens the options dialog, where a quick key is rebound as the operator does it: a click (XTest) on
+its key label, found on the AT-SPI desktop by the title of its group, then a new key, then Alt+O. The board
+must then answer to the new key and no longer to the old one, and the settings file (--settings) must hold
+the new key's code.
+
 Exits with 0 when every check passed and 1 otherwise; the last line is the "N passed, N failed" summary.
 """
 
 import argparse
+import configparser
 import subprocess
 import sys
 import time
@@ -21,6 +27,7 @@ import pyatspi
 from gi.repository import Atspi
 
 WINDOW_TITLE = "Ravenmark"
+OPTIONS_TITLE = "Options"
 FIELDS = ("digHome", "digVisitor", "digFoulsH", "digFoulsV", "digTimeoutsH", "digTimeoutsV", "digPeriod")
 # The bonus lights: inner (0) and outer (1) on each side; an indicator that is checked while lit.
 LIGHTS = ("shpBonusH(0)", "shpBonusH(1)", "shpBonusV(0)", "shpBonusV(1)")
@@ -94,9 +101,13 @@ class Board:
         self.failed = 0
 
     def _find_frame(self):
+        return self.window(WINDOW_TITLE)
+
+    def window(self, title):
+        """The program's showing top-level window of that title, or None."""
         for index in range(self.app.childCount):
             window = self.app.getChildAtIndex(index)
-            if window is None or window.name != WINDOW_TITLE:
+            if window is None or window.name != title:
                 continue
             if has_state(window, pyatspi.STATE_SHOWING):
                 return window
@@ -159,11 +170,20 @@ class Board:
         wait_for(f"NumLock {'on' if on else 'off'}", lambda: True if self.numlock_on() == on else None,
                  STEP_TIMEOUT)
 
-    def focus_window(self):
-        command = [self.xkeys, "--focus", WINDOW_TITLE, "--pid", str(self.pid)]
+    def focus_window(self, title=WINDOW_TITLE):
+        command = [self.xkeys, "--focus", title, "--pid", str(self.pid)]
         result = subprocess.run(command, capture_output=True, text=True, timeout=30, check=False)
         if result.returncode != 0:
-            raise Failed(f"could not focus the board: {result.stderr.strip()}")
+            raise Failed(f"could not focus the {title!r} window: {result.stderr.strip()}")
+
+    def click(self, accessible):
+        """A left click in the middle of accessible, through the X server as a mouse would send it."""
+        extents = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        if extents.width <= 0 or extents.height <= 0:
+            raise Failed(f"{accessible.name!r} has no area on the screen to click")
+        x = extents.x + extents.width // 2
+        y = extents.y + extents.height // 2
+        self.press("--click", str(x), str(y))
 
     def record(self, ok, message):
         if ok:
@@ -275,12 +295,119 @@ def run(board, require_self_focus):
     for field in FIELDS:
         board.expect("final state", field, want[field])
     board.record(board.clock_text() == clock, f"final state: the game clock still shows {clock!r}")
+    return want
+
+
+def showing_child(parent, name, role=None):
+    """The showing descendant of parent with that accessible name (and role), or None."""
+    for accessible in descendants(parent):
+        if accessible.name == name and (role is None or accessible.getRole() == role) and \
+                has_state(accessible, pyatspi.STATE_SHOWING):
+            return accessible
+    return None
+
+
+def key_label(dialog, group_title):
+    """The key label in the group of that title: the group's only label child."""
+    group = showing_child(dialog, group_title)
+    if group is None:
+        return None
+    labels = [child for child in descendants(group) if child.getRole() == pyatspi.ROLE_LABEL]
+    return labels[0] if len(labels) == 1 else None
+
+
+def wait_name(accessible, wanted, timeout=STEP_TIMEOUT):
+    """Polls until accessible's name is wanted (a string) or satisfies it (a callable); returns the last name."""
+    deadline = time.monotonic() + timeout
+    while True:
+        name = accessible.name
+        if (wanted(name) if callable(wanted) else name == wanted) or time.monotonic() >= deadline:
+            return name
+        time.sleep(POLL_INTERVAL)
+
+
+def stored_value(settings, section, key):
+    parser = configparser.ConfigParser(interpolation=None)
+    parser.optionxform = str  # QSettings keeps the keys' case
+    if not parser.read(settings, encoding="utf-8"):
+        return None
+    return parser.get(section, key, fallback=None)
+
+
+# The quick key rebound in the options dialog: its group's title, the record's section and key, the
+# default (Insert, Windows code 45) and the new one (Q, code 81), and the read-out it raises.
+REBIND_GROUP = "Home Score +1"
+REBIND_SECTION = "QuickKeySettings"
+REBIND_KEY = "QScoreH1"
+OLD_KEY, OLD_CODE = "Insert", "45"
+NEW_KEY, NEW_CODE = "q", "81"
+
+
+def rebind_in_options(board, want, settings):
+    """F2, a click on the key label, the new key, Alt+O; then the board and the file answer to the new key."""
+    board.press("F2")
+    dialog = wait_for(f'the "{OPTIONS_TITLE}" dialog', lambda: board.window(OPTIONS_TITLE), STEP_TIMEOUT)
+    board.record(True, "F2: the options dialog is showing")
+    # Without a window manager the new dialog may not get the X focus on its own; a real click would.
+    deadline = time.monotonic() + STEP_TIMEOUT
+    while not has_state(dialog, pyatspi.STATE_ACTIVE) and time.monotonic() < deadline:
+        time.sleep(POLL_INTERVAL)
+    if not has_state(dialog, pyatspi.STATE_ACTIVE):
+        print("NOTE  the options dialog did not take the keyboard focus by itself; giving it the focus",
+              flush=True)
+        board.focus_window(OPTIONS_TITLE)
+
+    tab = wait_for('the "Quick Keys" tab', lambda: showing_child(dialog, "Quick Keys", pyatspi.ROLE_PAGE_TAB),
+                   STEP_TIMEOUT)
+    board.click(tab)
+    label = wait_for(f'the key label of "{REBIND_GROUP}"', lambda: key_label(dialog, REBIND_GROUP), STEP_TIMEOUT)
+    shown = label.name
+    board.record(shown == OLD_KEY, f"options: the {REBIND_GROUP!r} label shows {shown!r}"
+                 + ("" if shown == OLD_KEY else f", expected {OLD_KEY!r}"))
+
+    board.click(label)
+    waiting = wait_name(label, "<Press any key>")
+    board.record(waiting == "<Press any key>", f"click on the key label: it shows {waiting!r}")
+    board.press(NEW_KEY)
+    chosen = wait_name(label, NEW_KEY.upper())
+    board.record(chosen == NEW_KEY.upper(), f"{NEW_KEY.upper()} pressed: the key label shows {chosen!r}")
+
+    board.press("--hold", "Alt_L", "o")
+    wait_for("the options dialog to close", lambda: True if board.window(OPTIONS_TITLE) is None else None,
+             STEP_TIMEOUT)
+    board.record(True, "Alt+O: the options dialog closed")
+    if not board.active():
+        board.focus_window()
+    wait_for("the board to become the active window again", lambda: True if board.active() else None,
+             STEP_TIMEOUT)
+
+    def step(label_text, keys, changes):
+        board.press(*keys)
+        want.update(changes)
+        for field, value in changes.items():
+            board.expect(label_text, field, value)
+
+    step(f"{NEW_KEY.upper()} after the rebind (home +1)", [NEW_KEY], {"digHome": max(want["digHome"], 0) + 1})
+    # The old key must do nothing now; the visitor's +1 after it is the marker that it has been handled.
+    step(f"{OLD_KEY} after the rebind, then Delete (visitor +1)", [OLD_KEY, "Delete"],
+         {"digVisitor": max(want["digVisitor"], 0) + 1})
+    board.expect(f"{OLD_KEY} after the rebind (home unchanged)", "digHome", want["digHome"])
+
+    if settings is None:
+        print("NOTE  no --settings file given; the stored key is not checked", flush=True)
+        return
+    stored = stored_value(settings, REBIND_SECTION, REBIND_KEY)
+    board.record(stored == NEW_CODE, f"settings file: {REBIND_SECTION}/{REBIND_KEY} = {stored!r}"
+                 + ("" if stored == NEW_CODE else f", expected {NEW_CODE!r}"))
+    marker = stored_value(settings, "KeySettings", "IsKeyCode")
+    board.record(marker == "Yes", f"settings file: KeySettings/IsKeyCode = {marker!r}")
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--pid", type=int, required=True, help="process id of the running board")
     parser.add_argument("--xkeys", required=True, help="path of the XTest key sender")
+    parser.add_argument("--settings", help="the board's settings file, checked after the options dialog")
     parser.add_argument("--allow-focus-help", dest="require_self_focus", action="store_false",
                         help="focus the board from outside when it does not take the keyboard focus by itself")
     args = parser.parse_args()
@@ -288,7 +415,8 @@ def main():
     board = None
     try:
         board = Board(args.pid, args.xkeys)
-        run(board, args.require_self_focus)
+        want = run(board, args.require_self_focus)
+        rebind_in_options(board, want, args.settings)
     except Exception as error:  # pylint: disable=broad-except  # AT-SPI errors too: the summary must come
         print(f"FAIL  {error}", flush=True)
         if board is not None:

@@ -2,6 +2,7 @@
 //
 //   xkeys [--focus WINDOW-NAME [--pid PID]] [--repeat N] [--hold] KEYSYM...
 //   xkeys --numlock                 prints "on" or "off"
+//   xkeys [--focus WINDOW-NAME [--pid PID]] --click X Y
 //
 // KEYSYM is an X keysym name: Insert, Home, Prior, Next, Delete, F11, p, Tab, 1, Return, BackSpace, KP_1 ...
 // Each key is pressed and released in turn, N times with --repeat; with --hold all of them go down in
@@ -11,6 +12,9 @@
 // state, as it would from a keyboard.
 //
 // --numlock reports the NumLock state, so that a test can tell what the keypad keys will type.
+//
+// --click moves the pointer to X Y (root-window pixels) and presses and releases the left button
+// there, as a mouse would; it may be followed by keys, which are typed after the click.
 //
 // --focus gives the keyboard focus to the viewable top-level window of that title first, waiting up to
 // five seconds for it to appear; with --pid, only a window of that process (_NET_WM_PID) will do. Without
@@ -30,6 +34,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -42,7 +47,8 @@ struct Key {
 
 int usage() {
     std::fprintf(stderr, "usage: xkeys [--focus WINDOW-NAME [--pid PID]] [--repeat N] [--hold] KEYSYM...\n"
-                         "       xkeys --numlock\n");
+                         "       xkeys --numlock\n"
+                         "       xkeys [--focus WINDOW-NAME [--pid PID]] --click X Y [KEYSYM...]\n");
     return 2;
 }
 
@@ -180,6 +186,15 @@ bool numLockOn(Display* display) {
     return (state.locked_mods & XkbKeysymToModifiers(display, XK_Num_Lock)) != 0;
 }
 
+void click(Display* display, int x, int y) {
+    XTestFakeMotionEvent(display, DefaultScreen(display), x, y, CurrentTime);
+    XSync(display, False);
+    for (const Bool down : {True, False}) {
+        XTestFakeButtonEvent(display, 1, down, CurrentTime);
+        XSync(display, False);
+    }
+}
+
 void send(Display* display, KeyCode code, bool down) {
     XTestFakeKeyEvent(display, code, down ? True : False, CurrentTime);
     XFlush(display);
@@ -194,6 +209,7 @@ int main(int argc, char** argv) {
     int repeat = 1;
     bool hold = false;
     bool numLock = false;
+    std::optional<std::pair<int, int>> clickAt;
     std::vector<const char*> names;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--focus") == 0 && i + 1 < argc) {
@@ -207,6 +223,16 @@ int main(int argc, char** argv) {
             }
         } else if (std::strcmp(argv[i], "--numlock") == 0) {
             numLock = true;
+        } else if (std::strcmp(argv[i], "--click") == 0 && i + 2 < argc) {
+            char* endX = nullptr;
+            char* endY = nullptr;
+            const long x = std::strtol(argv[i + 1], &endX, 10);
+            const long y = std::strtol(argv[i + 2], &endY, 10);
+            if (*endX != '\0' || *endY != '\0' || x < 0 || y < 0 || x > 65535 || y > 65535) {
+                return usage();
+            }
+            clickAt = std::pair{int(x), int(y)};
+            i += 2;
         } else if (std::strcmp(argv[i], "--hold") == 0) {
             hold = true;
         } else if (argv[i][0] == '-' && argv[i][1] == '-') {
@@ -215,7 +241,7 @@ int main(int argc, char** argv) {
             names.push_back(argv[i]);
         }
     }
-    if (names.empty() && !focusTitle && !numLock) {
+    if (names.empty() && !focusTitle && !numLock && !clickAt) {
         return usage();
     }
 
@@ -253,6 +279,9 @@ int main(int argc, char** argv) {
         keys.push_back(*key);
     }
     const KeyCode shift = XKeysymToKeycode(display, XK_Shift_L);
+    if (clickAt) {
+        click(display, clickAt->first, clickAt->second);
+    }
 
     for (int round = 0; round < repeat; ++round) {
         if (hold) {
