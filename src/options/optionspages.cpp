@@ -37,6 +37,8 @@ QLabel* addKeyGroup(QWidget* page, const QString& title, const char* labelName, 
     QGroupBox* group = addGroup(page, title, QRect(twipsOnPage, QSize(1575, 735)));
     auto* label = new QLabel(group);
     label->setObjectName(QLatin1String(labelName));
+    // Its name on the accessibility bus is the key it shows; what it binds is in its description.
+    label->setAccessibleDescription(QStringLiteral("%1 %2").arg(QLatin1String(labelName), title));
     label->setGeometry(inside(QRect(120, 255, 1335, 375)));
     label->setFrameShape(QFrame::Box);
     label->setAlignment(Qt::AlignCenter);
