@@ -525,6 +525,7 @@ void TestFaults::nothingAround() {
     QCOMPARE(repeated, QStringList());
     // Nothing of the decoders' own chatter beyond a line per damaged file.
     const QStringList decoder = raw.filter(QStringLiteral("libpng"));
+    qInfo("%lld lines from the picture decoder, %lld logged", qint64(decoder.size()), qint64(lines.size()));
     QEXPECT_FAIL("",
                  "every fitting of a damaged picture reads it again and libpng prints to stderr each time",
                  Continue);
