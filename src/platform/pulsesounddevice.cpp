@@ -1,5 +1,7 @@
 #include "platform/pulsesounddevice.h"
 
+#include "platform/filefailures.h"
+
 #include <QMetaObject>
 #include <algorithm>
 #include <cmath>
@@ -360,13 +362,16 @@ bool PulseSoundDevice::open(const QString& path) {
     setFileName(path);
     QString why;
     std::optional<SoundClip> clip = soundclip::decodeFile(path, &why);
+    // Reopened after every visit to the options, a bad file is still reported only once.
+    static FileFailures failures;
     if (!clip) {
         // No file chosen is no failure.
-        if (!path.isEmpty()) {
+        if (!path.isEmpty() && failures.record(path)) {
             qCWarning(lcSound).noquote() << "cannot play" << path + ":" << why;
         }
         return false;
     }
+    failures.forget(path);
     m_clip = std::make_shared<const SoundClip>(std::move(*clip));
     // Connect and make the stream now, so that the first play only has to start it.
     if (m_engine->start()) {

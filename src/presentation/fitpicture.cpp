@@ -1,6 +1,7 @@
 #include "presentation/fitpicture.h"
 
 #include "components/imagebox.h"
+#include "platform/filefailures.h"
 #include "presentation/presentationlog.h"
 
 #include <QDateTime>
@@ -31,13 +32,20 @@ private:
     int m_old;
 };
 
+// Every picture element of the program shares what has failed, so a bad file is read and
+// reported once, whether the board or the options dialog tries it again.
+FileFailures& failures() {
+    static FileFailures failed;
+    return failed;
+}
+
 void reportOnce(ImageBox& image, const QString& path, const QString& why) {
-    if (image.lastFailure() == path) {
-        return;
-    }
     image.setLastFailure(path);
-    qCWarning(lcPresentation).noquote()
-        << QStringLiteral("Cannot show the picture \"%1\": %2; the previous picture stays.").arg(path, why);
+    if (failures().record(path)) {
+        qCWarning(lcPresentation).noquote()
+            << QStringLiteral("Cannot show the picture \"%1\": %2; the previous picture stays.")
+                   .arg(path, why);
+    }
 }
 
 bool turnsSideways(QImageIOHandler::Transformations t) {
@@ -156,10 +164,26 @@ void FitPicture(ImageBox& image, const QWidget& frame, const QString& path) {
         }
     }
 
+    if (failures().known(path)) {
+        // Unchanged since it failed: reading it again would only fail again.
+        image.setLastFailure(path);
+        image.show();
+        return;
+    }
+
     // The size shown depends on the proportions, which only the file's header tells.
     QImageReader probe(path);
     probe.setAutoTransform(true);
     QSize raw = probe.size();
+    if (!raw.isValid() || raw.isEmpty()) {
+        // Not even its size can be read; a second reader would only fail again.
+        reportOnce(image, path,
+                   probe.error() == QImageReader::UnsupportedFormatError
+                       ? QStringLiteral("it is no picture we can read")
+                       : QStringLiteral("the file is damaged"));
+        image.show();
+        return;
+    }
     if (turnsSideways(probe.transformation())) {
         raw.transpose();
     }
@@ -172,6 +196,7 @@ void FitPicture(ImageBox& image, const QWidget& frame, const QString& path) {
         return;
     }
     image.setLastFailure(QString());
+    failures().forget(path);
     image.setPicture(picture, source);
     image.setGeometry(placeFor(QSizeF(source.naturalSize)));
     image.show();

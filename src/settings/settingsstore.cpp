@@ -2,7 +2,9 @@
 
 #include "settings/settingslog.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
@@ -18,6 +20,17 @@
 Q_LOGGING_CATEGORY(lcSettings, "ravenmark.settings", QtWarningMsg)
 
 namespace {
+
+// A save killed between making its lock file and writing its process id into it leaves an
+// empty lock, which the next save would wait on for half a minute before taking it as stale.
+// A live writer fills its lock within moments, so an empty one a second old is a dead one's.
+void removeEmptyLock(const QString& settingsPath) {
+    const QFileInfo lock(settingsPath + QStringLiteral(".lock"));
+    if (lock.isFile() && lock.size() == 0 &&
+        lock.lastModified().msecsTo(QDateTime::currentDateTime()) > 1000) {
+        QFile::remove(lock.filePath());
+    }
+}
 
 // Whether the options live in a file whose path we know before QSettings touches it.
 // The registry (Windows) and the preferences system (macOS) are not files of ours.
@@ -136,6 +149,9 @@ bool QSettingsStore::beginSession(const QString& application) const {
                 << "Settings file " << open->path << " is not used: " << why << "; the defaults apply";
             return false;
         }
+    }
+    if (onFile(m_directory)) {
+        removeEmptyLock(open->path);
     }
     open->settings = openSettings(application);
     return true;

@@ -96,8 +96,10 @@ struct LogCapture {
     static inline QStringList lines;
     static inline QtMessageHandler previous = nullptr;
 
+    // What the program itself says; Qt's own notes (an offscreen window cannot be raised) are not
+    // about the operator's files.
     static void handler(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-        if (type != QtDebugMsg) {
+        if (type != QtDebugMsg && context.category && qstrncmp(context.category, "ravenmark.", 10) == 0) {
             const std::lock_guard lock(mutex);
             lines << QString::fromLatin1(context.category ? context.category : "") + QStringLiteral(": ") +
                          text;
@@ -391,6 +393,8 @@ void TestFaults::staleEmptyLockDoesNotStallTheNextSave() {
     }
     QFile lock(dir.filePath(QStringLiteral("Ravenmark.conf.lock")));
     QVERIFY(lock.open(QIODevice::WriteOnly));
+    // Left by an earlier run: the operator opens the options again some time later.
+    QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addSecs(-5), QFileDevice::FileModificationTime));
     lock.close();
 
     // WHEN the next run saves, THEN its first save completes (the second one starts) promptly;
@@ -404,8 +408,6 @@ void TestFaults::staleEmptyLockDoesNotStallTheNextSave() {
     }
     child.kill();
     child.waitForFinished();
-    QEXPECT_FAIL("", "QSettings waits out the 30 s stale time of a lock file that names no process",
-                 Continue);
     QCOMPARE(seen, 2);
 }
 
@@ -518,17 +520,10 @@ void TestFaults::nothingAround() {
     }
     // Besides the files: at most a word each that NumLock and the sound server are out of reach.
     QVERIFY2(lines.size() <= badFiles.size() * (options ? 2 : 1) + 2, qPrintable(lines.join(u'\n')));
-    if (options) {
-        QEXPECT_FAIL("", "the options previews and the board's buzzer reload report the same files again",
-                     Continue);
-    }
     QCOMPARE(repeated, QStringList());
     // Nothing of the decoders' own chatter beyond a line per damaged file.
     const QStringList decoder = raw.filter(QStringLiteral("libpng"));
     qInfo("%lld lines from the picture decoder, %lld logged", qint64(decoder.size()), qint64(lines.size()));
-    QEXPECT_FAIL("",
-                 "every fitting of a damaged picture reads it again and libpng prints to stderr each time",
-                 Continue);
     QVERIFY2(decoder.size() <= 2,
              qPrintable(QStringLiteral("%1 lines: %2").arg(decoder.size()).arg(decoder.value(0))));
 }

@@ -238,10 +238,20 @@ void TestFitPicture::unreadableFileKeepsPicture() {
     // Every resize fits again; the same bad file is reported once only.
     modGrabKeys::FitPicture(*b.imgHomePic, *frame, bad);
     QCOMPARE(g_log.size(), 1);
-    // A good file in between ends the silence.
+    // Nor after a good file in between, or in another picture element: once a run.
     modGrabKeys::FitPicture(*b.imgHomePic, *frame, good);
     modGrabKeys::FitPicture(*b.imgHomePic, *frame, bad);
-    QCOMPARE(g_log.size(), 2);
+    modGrabKeys::FitPicture(*b.imgBoardPic, *b.widget("picBoardPicContainer"), bad);
+    QCOMPARE(g_log.size(), 1);
+    // A file that changes is read, and reported, afresh.
+    if (exists) {
+        QFile f(bad);
+        QVERIFY(f.open(QIODevice::Append));
+        f.write("more of the same");
+        f.close();
+        modGrabKeys::FitPicture(*b.imgHomePic, *frame, bad);
+        QCOMPARE(g_log.size(), 2);
+    }
 }
 
 void TestFitPicture::emptyPathShowsNoPicture() {
