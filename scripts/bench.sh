@@ -178,8 +178,8 @@ for path in ordered(list(results.glob("*.txt")) + list(results.glob("*.json"))):
         for seconds, value in re.findall(r"^drift over (\d+) s .*= ([\d.]+) ms", output, re.M):
             add(f"clock error: largest gap between engine and reference over {seconds} s", f"{value} ms",
                 path.stem)
-        for what, value in re.findall(r"^(CPU while both clocks run[^:]*): [\d.]+ ms per second \(([\d.]+)% of one core\)",
-                                      output, re.M):
+        cpu_line = r"^(CPU while both clocks run[^:]*): [\d.]+ ms per second \(([\d.]+)% of one core\)"
+        for what, value in re.findall(cpu_line, output, re.M):
             add(what, f"{value}% of one core", path.stem)
         continue
     data = json.loads(path.read_text())

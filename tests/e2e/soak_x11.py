@@ -193,7 +193,8 @@ class Soak:
             if shown == want or time.monotonic() >= deadline:
                 break
             time.sleep(0.05)
-        wrong = [f"{field} = {shown[field]}, expected {want[field]}" for field in FIELDS if shown[field] != want[field]]
+        wrong = [f"{field} = {shown[field]}, expected {want[field]}"
+                 for field in FIELDS if shown[field] != want[field]]
         board.record(not wrong, f"{label}: read-outs " + ("match the model" if not wrong else "; ".join(wrong)))
         board.expect_lights(label, self.model.lights())
 
