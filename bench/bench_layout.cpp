@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -90,6 +91,11 @@ void BM_FullRepaint(benchmark::State& state) {
     const QSize size(int(state.range(0)), int(state.range(1)));
     Board b;
     b.board->show();
+    // repaint() paints nothing until the window is exposed; without this wait the loop times no painting.
+    if (!QTest::qWaitForWindowExposed(b.board.get())) {
+        state.SkipWithError("the board window was not exposed");
+        return;
+    }
     const QSize other = size - QSize(16, 9);
     bool flip = false;
     std::vector<double> samples;

@@ -1,6 +1,6 @@
 // xkeys: types keys into the X server through the XTest extension, as a real keyboard would.
 //
-//   xkeys [--focus WINDOW-NAME [--pid PID]] [--repeat N] [--hold] KEYSYM...
+//   xkeys [--focus WINDOW-NAME [--pid PID]] [--resize WIDTHxHEIGHT] [--repeat N] [--hold] KEYSYM...
 //   xkeys --numlock                 prints "on" or "off"
 //   xkeys [--focus WINDOW-NAME [--pid PID]] --click X Y
 //
@@ -19,6 +19,9 @@
 // --focus gives the keyboard focus to the viewable top-level window of that title first, waiting up to
 // five seconds for it to appear; with --pid, only a window of that process (_NET_WM_PID) will do. Without
 // a window manager nobody else would: this stands in for the operator's click.
+//
+// --resize (with --focus) then sets that window's size, as dragging its border would; it waits until the
+// X server has done it, not for the program to repaint.
 //
 // Kept free of Qt: Xlib's headers define KeyPress, None, Bool and Status as macros.
 
@@ -46,9 +49,11 @@ struct Key {
 };
 
 int usage() {
-    std::fprintf(stderr, "usage: xkeys [--focus WINDOW-NAME [--pid PID]] [--repeat N] [--hold] KEYSYM...\n"
-                         "       xkeys --numlock\n"
-                         "       xkeys [--focus WINDOW-NAME [--pid PID]] --click X Y [KEYSYM...]\n");
+    std::fprintf(stderr,
+                 "usage: xkeys [--focus WINDOW-NAME [--pid PID]] [--resize WIDTHxHEIGHT] [--repeat N] "
+                 "[--hold] KEYSYM...\n"
+                 "       xkeys --numlock\n"
+                 "       xkeys [--focus WINDOW-NAME [--pid PID]] --click X Y [KEYSYM...]\n");
     return 2;
 }
 
@@ -156,7 +161,7 @@ Window findWindow(Display* display, Window parent, const std::string& title, lon
     return found;
 }
 
-bool focusWindow(Display* display, const std::string& title, long pid) {
+Window focusWindow(Display* display, const std::string& title, long pid) {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::seconds(5);
     for (;;) {
@@ -169,12 +174,12 @@ bool focusWindow(Display* display, const std::string& title, long pid) {
             int revert = 0;
             XGetInputFocus(display, &focus, &revert);
             if (focus == window) {
-                return true;
+                return window;
             }
         }
         if (Clock::now() >= deadline) {
             std::fprintf(stderr, "xkeys: no viewable window named '%s' took the focus\n", title.c_str());
-            return false;
+            return 0;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
@@ -210,6 +215,8 @@ int main(int argc, char** argv) {
     bool hold = false;
     bool numLock = false;
     std::optional<std::pair<int, int>> clickAt;
+    unsigned int width = 0;
+    unsigned int height = 0;
     std::vector<const char*> names;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--focus") == 0 && i + 1 < argc) {
@@ -219,6 +226,10 @@ int main(int argc, char** argv) {
         } else if (std::strcmp(argv[i], "--repeat") == 0 && i + 1 < argc) {
             repeat = std::atoi(argv[++i]);
             if (repeat < 1) {
+                return usage();
+            }
+        } else if (std::strcmp(argv[i], "--resize") == 0 && i + 1 < argc) {
+            if (std::sscanf(argv[++i], "%ux%u", &width, &height) != 2 || width == 0 || height == 0) {
                 return usage();
             }
         } else if (std::strcmp(argv[i], "--numlock") == 0) {
@@ -241,7 +252,7 @@ int main(int argc, char** argv) {
             names.push_back(argv[i]);
         }
     }
-    if (names.empty() && !focusTitle && !numLock && !clickAt) {
+    if ((names.empty() && !focusTitle && !numLock && !clickAt) || (width != 0 && !focusTitle)) {
         return usage();
     }
 
@@ -264,9 +275,16 @@ int main(int argc, char** argv) {
         XCloseDisplay(display);
         return 0;
     }
-    if (focusTitle && !focusWindow(display, *focusTitle, focusPid)) {
-        XCloseDisplay(display);
-        return 1;
+    if (focusTitle) {
+        const Window window = focusWindow(display, *focusTitle, focusPid);
+        if (window == 0) {
+            XCloseDisplay(display);
+            return 1;
+        }
+        if (width != 0) {
+            XResizeWindow(display, window, width, height);
+            XSync(display, False);
+        }
     }
 
     std::vector<Key> keys;
