@@ -5,6 +5,7 @@
 #   make build        build into build/
 #   make bench        build the benchmarks into build-bench/ and run them
 #   make fuzz         build the fuzzers with clang into build-fuzz/ and run each for FUZZ_SECONDS (60)
+#   make soak         run the real program on a virtual X server for SOAK_MINUTES (20) under a stream of keys
 #   make format       format src, tests, bench and fuzz with clang-format
 #   make format-check fail when a file is not formatted
 #   make screenshots  take docs/screenshots/splash.png and board.png on a virtual X server
@@ -13,10 +14,11 @@
 
 ARGS ?=
 FUZZ_SECONDS ?= 60
+SOAK_MINUTES ?= 20
 CLANG_FORMAT ?= clang-format
 FORMATTED = $(shell find src tests bench fuzz \( -name '*.cpp' -o -name '*.h' \) 2>/dev/null)
 
-.PHONY: run test build bench fuzz format format-check screenshots setup clean
+.PHONY: run test build bench fuzz soak format format-check screenshots setup clean
 
 run:
 	scripts/run.sh $(ARGS)
@@ -32,6 +34,9 @@ bench:
 
 fuzz:
 	scripts/fuzz.sh $(FUZZ_SECONDS)
+
+soak:
+	scripts/soak-x11.sh $(SOAK_MINUTES)
 
 format:
 	scripts/setup.sh format
