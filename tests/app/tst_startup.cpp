@@ -44,6 +44,17 @@ private slots:
     void boardRefreshesAfterOptionsWhateverTheAnswer();
 
 private:
+    // Starts m_startup with boards that sound through a fake device, m_buzzer.
+    void startWithFakeBuzzer() {
+        m_startup->boardEnvironment = [this] {
+            BoardEnvironment env;
+            m_buzzer = new FakeBuzzer;
+            env.buzzer = m_buzzer;
+            return env;
+        };
+        m_startup->start();
+    }
+
     std::unique_ptr<Startup> m_startup;
     FakeBuzzer* m_buzzer = nullptr;
     QuitCounter m_quits;
@@ -113,13 +124,7 @@ void TestStartup::flows() {
 void TestStartup::closingTheBoardEndsEverything() {
     LoadSettings(MemorySettingsStore(), Settings, QCoreApplication::applicationDirPath());
     m_startup = std::make_unique<Startup>(QStringList{"bypass"});
-    m_startup->boardEnvironment = [this] {
-        BoardEnvironment env;
-        m_buzzer = new FakeBuzzer;
-        env.buzzer = m_buzzer;
-        return env;
-    };
-    m_startup->start();
+    startWithFakeBuzzer();
     // Any existing file opens the fake device.
     Settings.BuzzerFile = QCoreApplication::applicationFilePath();
     m_startup->board()->applySettings();
@@ -233,13 +238,7 @@ void TestStartup::boardRefreshesAfterOptionsWhateverTheAnswer() {
     QFETCH(QString, button);
     QFETCH(QString, title);
     m_startup = std::make_unique<Startup>(QStringList{"bypass"});
-    m_startup->boardEnvironment = [this] {
-        BoardEnvironment env;
-        m_buzzer = new FakeBuzzer;
-        env.buzzer = m_buzzer;
-        return env;
-    };
-    m_startup->start();
+    startWithFakeBuzzer();
     m_buzzer->commands.clear();
 
     // F2 on the board: the dialog, then the board's refresh.

@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 #include "settings/settingsstore.h"
+#include "settingstestutil.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -7,8 +8,7 @@
 
 namespace {
 
-const QString App = QStringLiteral("Ravenmark");
-const QString ExeDir = QStringLiteral("/opt/ravenmark/bin");
+using namespace settingstest;
 
 // A memory store that also remembers which keys were read, in order.
 class RecordingStore : public MemorySettingsStore {
@@ -20,21 +20,6 @@ public:
     }
     mutable QStringList reads;
 };
-
-void put(SettingsStore& store, SettingId id, const QString& text) {
-    const SettingKey& key = settingKey(id);
-    store.write(App, QLatin1StringView(key.section), QLatin1StringView(key.key), text);
-}
-
-SettingsRecord load(const SettingsStore& store, const QString& executableDir = ExeDir) {
-    SettingsRecord record;
-    LoadSettings(store, record, executableDir);
-    return record;
-}
-
-QString textOf(const SettingsRecord& record, SettingId id) {
-    return storedText(record, settingKey(id));
-}
 
 constexpr std::array MainKeys{SettingId::StartStopClockKey, SettingId::ResetClockKey,
                               SettingId::ResetShotClockKey, SettingId::ClockSwitchKey,

@@ -1,6 +1,7 @@
 #include "settings/settings.h"
 #include "settings/settingsnotifier.h"
 #include "settings/settingsstore.h"
+#include "settingstestutil.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,8 +15,7 @@
 
 namespace {
 
-const QString App = QStringLiteral("Ravenmark");
-const QString ExeDir = QStringLiteral("/opt/ravenmark/bin");
+using namespace settingstest;
 
 // Collects what the settings store logs, so that a test can count the lines.
 class LogCapture {
@@ -51,21 +51,6 @@ protected:
         return QSettingsStore::openSettings(application);
     }
 };
-
-void put(SettingsStore& store, SettingId id, const QString& text) {
-    const SettingKey& key = settingKey(id);
-    store.write(App, QLatin1StringView(key.section), QLatin1StringView(key.key), text);
-}
-
-SettingsRecord load(const SettingsStore& store, const QString& executableDir = ExeDir) {
-    SettingsRecord record;
-    LoadSettings(store, record, executableDir);
-    return record;
-}
-
-QString textOf(const SettingsRecord& record, SettingId id) {
-    return storedText(record, settingKey(id));
-}
 
 // A stored text for every key that no default has, different for each key.
 QString changedText(const SettingKey& key) {
