@@ -24,30 +24,12 @@
 
 namespace {
 
-double nowMs() {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 std::unique_ptr<frmScoreBoard> makeBoard() {
     BoardEnvironment env;
     auto board = std::make_unique<frmScoreBoard>(nullptr, env);
     board->resize(1920, 1080);
     board->show();
     return board;
-}
-
-void runFor(double ms) {
-    QEventLoop loop;
-    QTimer::singleShot(int(ms), &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 int drift(int seconds) {
@@ -146,14 +128,9 @@ int cpu(int seconds) {
     auto board = makeBoard();
     board->StartStopClock();
     board->ResetShotClock();
-    runFor(500); // settle
-    const double cpuStart = cpuSeconds();
-    const double wallStart = nowMs();
-    runFor(seconds * 1000.0);
-    const double used = cpuSeconds() - cpuStart;
-    const double wall = (nowMs() - wallStart) / 1000.0;
+    const double share = cpuShareWhileRunning(seconds);
     std::printf("CPU while both clocks run (1920x1080): %.2f ms per second (%.3f%% of one core)\n",
-                used / wall * 1000.0, used / wall * 100.0);
+                share * 1000.0, share * 100.0);
     return 0;
 }
 

@@ -19,18 +19,6 @@
 
 namespace {
 
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double nowMs() {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 // The real board with three pictures; its resize handler runs the whole presentation.
 class Board {
 public:
@@ -119,20 +107,10 @@ int cpu(int seconds) {
     b.board->show();
     b.board->StartStopClock();
     b.board->ResetShotClock();
-    const auto runFor = [](double ms) {
-        QEventLoop loop;
-        QTimer::singleShot(int(ms), &loop, &QEventLoop::quit);
-        loop.exec();
-    };
-    runFor(500); // settle
-    const double cpuStart = cpuSeconds();
-    const double wallStart = nowMs();
-    runFor(seconds * 1000.0);
-    const double used = cpuSeconds() - cpuStart;
-    const double wall = (nowMs() - wallStart) / 1000.0;
+    const double share = cpuShareWhileRunning(seconds);
     std::printf(
         "CPU while both clocks run (3840x2160, three pictures): %.2f ms per second (%.3f%% of one core)\n",
-        used / wall * 1000.0, used / wall * 100.0);
+        share * 1000.0, share * 100.0);
     return 0;
 }
 

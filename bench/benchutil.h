@@ -1,8 +1,43 @@
 #pragma once
 
+#include <QEventLoop>
+#include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <sys/resource.h>
 #include <vector>
+
+// Wall time in milliseconds on the monotonic clock.
+inline double nowMs() {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// CPU time this process has used, in seconds.
+inline double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Lets the event loop run for `ms`, so that timers and paints go on as in the program.
+inline void runFor(double ms) {
+    QEventLoop loop;
+    QTimer::singleShot(int(ms), &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The share of one core the process uses while its event loop runs for `seconds`, after half
+// a second to settle.
+inline double cpuShareWhileRunning(double seconds) {
+    runFor(500);
+    const double cpuStart = cpuSeconds();
+    const double wallStart = nowMs();
+    runFor(seconds * 1000.0);
+    return (cpuSeconds() - cpuStart) / ((nowMs() - wallStart) / 1000.0);
+}
 
 // Median and tail of a set of timings, printed in one line.
 inline void printPercentiles(const char* what, std::vector<double> samples, const char* unit) {
