@@ -1,9 +1,9 @@
 #pragma once
 
 #include "components/currency.h"
+#include "game/game.h"
 #include "presentation/stretch.h"
 #include "scoreboard/count.h"
-#include "scoreboard/gameclock.h"
 #include "scoreboard/showdigits.h"
 #include "settings/settings.h"
 
@@ -31,9 +31,6 @@ struct BoardEnvironment {
     std::function<QTime()> timeOfDay;           // the time the read-out switch shows
     std::function<bool()> twelveHourClock;      // whether the system shows 12-hour times
 };
-
-// Who has the ball, as the two arrows show it.
-enum class Possession { None = 0, Home = 1, Visitor = 2 };
 
 // The scoreboard window: every value of the game lives in its read-outs. The operator
 // drives it from the keyboard; every key press reaches AllKeyCode exactly once.

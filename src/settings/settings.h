@@ -98,6 +98,14 @@ SettingsRecord DefaultSettings(const QString& executableDir);
 // settingsChanges().changed() (see settingsnotifier.h).
 void CommitSettings(const SettingsRecord& record);
 
+// ---- Defaults that have no key ----
+
+// The game clock's start time, and what its reset key restores until a time is typed in.
+inline constexpr int GameClockStartSeconds = 600;
+
+// What NumLockForce holds.
+enum NumLockMode : std::int32_t { NumLockLeftAlone = 0, NumLockKeptOn = 1, NumLockKeptOff = 2 };
+
 // ---- The keys of the store ----
 
 // Every key, in the order LoadSettings reads them.
