@@ -9,11 +9,11 @@
 #include "platform/numlock.h"
 #include "platform/pulsesounddevice.h"
 #include "platform/rgbcolor.h"
-#include "platform/timeofday.h"
 #include "platform/twips.h"
 #include "presentation/colors.h"
 #include "presentation/fitpicture.h"
 #include "scoreboard/boarddesign.h"
+#include "scoreboard/clockreadouts.h"
 #include "settings/settingsnotifier.h"
 
 #include <QApplication>
@@ -42,17 +42,6 @@ QColor settingsColor(std::int32_t value) {
 frmScoreBoard::frmScoreBoard(QWidget* parent, BoardEnvironment environment)
     : QWidget(parent), m_env(std::move(environment)),
       m_settings(m_env.settings ? *m_env.settings : Settings) {
-    if (!m_env.timeOfDay) {
-        m_env.timeOfDay = [] {
-            return QTime::currentTime();
-        };
-    }
-    if (!m_env.twelveHourClock) {
-        const bool twelveHour = timeofday::systemUsesTwelveHourClock();
-        m_env.twelveHourClock = [twelveHour] {
-            return twelveHour;
-        };
-    }
     installReadoutAccessibility();
     installBoardShapeAccessibility();
     installImageBoxAccessibility();
@@ -68,6 +57,8 @@ frmScoreBoard::frmScoreBoard(QWidget* parent, BoardEnvironment environment)
 
     m_game = m_env.game ? m_env.game
                         : new Game(m_settings, m_env.clock ? *m_env.clock : MonotonicClock::system(), this);
+    m_clockReadouts = std::make_unique<ClockReadouts>(*m_game, *clkGame, *digShotClock, m_env.timeOfDay,
+                                                      m_env.twelveHourClock);
     showNumbers();
     connect(m_game, &Game::changed, this, &frmScoreBoard::gameChanged);
     if (!m_env.showOnly) {
@@ -369,10 +360,10 @@ void frmScoreBoard::gameChanged(const GameEvent& event) {
         UpdatePoss();
         break;
     case GameField::GameClock:
-        showGameClock();
+        m_clockReadouts->showGameClock();
         break;
     case GameField::ShotClock:
-        showShotClock();
+        m_clockReadouts->showShotClock();
         break;
     default:
         // Running flags, the read-out switch and the reset time show at the next refresh.
@@ -390,7 +381,7 @@ void frmScoreBoard::showNumbers() {
     for (const NumberField& f : m_numberFields) {
         f.panel->setCaption(int(m_game->value(f.field)));
     }
-    showShotClock();
+    m_clockReadouts->showShotClock();
 }
 
 // ---------------------------------------------------------------- possession, bonus, captions
@@ -481,48 +472,9 @@ void frmScoreBoard::UpdateNumLock() {
 // ---------------------------------------------------------------- clocks
 
 void frmScoreBoard::RefreshTime() {
-    const Currency g = showGameClock();
-    const Currency s = showShotClock();
+    const Currency g = m_clockReadouts->showGameClock();
+    const Currency s = m_clockReadouts->showShotClock();
     m_game->checkRunOut(g, s);
-}
-
-namespace {
-constexpr Currency AlmostHalf = Currency::fromUnits(4999); // 0.4999: shown times round up
-}
-
-Currency frmScoreBoard::showGameClock() {
-    const QTime now = m_env.timeOfDay();
-    int hour = now.hour();
-    if (m_env.twelveHourClock()) {
-        hour = hour % 12 == 0 ? 12 : hour % 12;
-    }
-    const int minute = now.minute();
-
-    const Currency g = m_game->clocks().game().seconds();
-    static constexpr Currency ShowTenthsBelow = Currency::fromUnits(599000); // 59.9
-    if (ClockTime()) {
-        clkGame->setTimeFormat(QStringLiteral("60,1"));
-        clkGame->setCaption(float(hour * 60 + minute));
-    } else if (g > ShowTenthsBelow) {
-        clkGame->setTimeFormat(QStringLiteral("60,1"));
-        clkGame->setCaption(float((g + AlmostHalf).roundHalfEven()));
-    } else {
-        clkGame->setTimeFormat(QStringLiteral("1,.1"));
-        clkGame->setCaption(float(g.toDouble()));
-    }
-    return g;
-}
-
-Currency frmScoreBoard::showShotClock() {
-    const Currency s = m_game->clocks().shot().seconds();
-    if (m_game->shotClockBlank()) {
-        digShotClock->setCaption(DigitPanel::Cleared);
-    } else {
-        const std::int64_t shown = (s + AlmostHalf).roundHalfEven();
-        digShotClock->setCaption(int(std::clamp<std::int64_t>(shown, std::numeric_limits<std::int16_t>::min(),
-                                                              std::numeric_limits<std::int16_t>::max())));
-    }
-    return s;
 }
 
 void frmScoreBoard::StartStopClock() {

@@ -11,8 +11,10 @@
 #include <QTime>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class BoardShape;
+class ClockReadouts;
 class ClockPanel;
 class DigitPanel;
 class ImageBox;
@@ -119,8 +121,6 @@ private:
     void digShotClockKeyDown(int keyCode);
     void gameChanged(const GameEvent& event);
     void showNumbers();
-    Currency showGameClock();
-    Currency showShotClock();
     void buzzerFinished();
     void openBuzzer();
     void reloadBuzzer();
@@ -159,6 +159,7 @@ private:
 
     // The game, timekeeping and sound.
     Game* m_game = nullptr;
+    std::unique_ptr<ClockReadouts> m_clockReadouts;
     QTimer* m_tmrClock1 = nullptr;
     SoundDevice* m_mmcBuzzer = nullptr;
 
