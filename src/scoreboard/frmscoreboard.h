@@ -32,7 +32,7 @@ struct BoardEnvironment {
     SoundDevice* buzzer = nullptr;              // the board takes ownership
     std::function<QTime()> timeOfDay;           // the time the read-out switch shows
     std::function<bool()> twelveHourClock;      // whether the system shows 12-hour times
-    Game* game = nullptr;                       // the game to show; none: the board keeps its own
+    Game* game = nullptr;  // the game to show, which must outlive the board; none: the board keeps its own
     bool showOnly = false; // another board runs the game: this one takes no keys or clicks, sounds no horn
 };
 
