@@ -2,6 +2,7 @@
 
 #include "options/optionsrules.h"
 #include "platform/keycodes.h"
+#include "platform/numlock.h"
 #include "platform/twips.h"
 
 #include <QFocusEvent>
@@ -138,8 +139,8 @@ void frmOptions::showEvent(QShowEvent* event) {
 
 void frmOptions::okClicked() {
     const SettingsRecord record = staged();
-    if (m_context.env.setNumLock && record.NumLockForce != 0) {
-        m_context.env.setNumLock(record.NumLockForce == 1);
+    if (m_context.env.setNumLock && record.NumLockForce != modGrabKeys::NumLockLeaveAlone) {
+        m_context.env.setNumLock(record.NumLockForce == modGrabKeys::NumLockKeepOn);
     }
     const CommitResult result = m_context.env.commit ? m_context.env.commit(record) : CommitResult{};
     m_settings = record;
@@ -161,8 +162,9 @@ void frmOptions::resetKeys() {
             QStringLiteral("Are you sure you want to reset Keys, Quick Keys, and Numlock option?"))) {
         return;
     }
+    const SettingsRecord defaults = DefaultSettings(QString());
     for (const options::KeyBinding& binding : options::KeyBindings) {
-        setTag(keyLabel(binding.labelName), binding.defaultCode);
+        setTag(keyLabel(binding.labelName), defaults.*binding.field);
     }
     m_keys->selectNormalMode();
     SetKeyTextFromTags();

@@ -4,6 +4,7 @@
 #include "components/imagebox.h"
 #include "options/optionsrules.h"
 #include "options/optionswidgets.h"
+#include "platform/numlock.h"
 #include "platform/rgbcolor.h"
 #include "platform/sounddevice.h"
 #include "platform/twips.h"
@@ -72,16 +73,20 @@ KeysPage::KeysPage(OptionsContext& context) : OptionsPage(context) {
 
 void KeysPage::load(const SettingsRecord& s) {
     // A mode the board does not know behaves as "leave alone", so it shows so.
-    (s.NumLockForce == 1 ? optKeepOn : s.NumLockForce == 2 ? optKeepOff : optNormal)->setChecked(true);
+    using namespace modGrabKeys;
+    (s.NumLockForce == NumLockKeepOn    ? optKeepOn
+     : s.NumLockForce == NumLockKeepOff ? optKeepOff
+                                        : optNormal)
+        ->setChecked(true);
 }
 
 void KeysPage::save(SettingsRecord& s) const {
     if (optNormal->isChecked()) {
-        s.NumLockForce = 0;
+        s.NumLockForce = modGrabKeys::NumLockLeaveAlone;
     } else if (optKeepOn->isChecked()) {
-        s.NumLockForce = 1;
+        s.NumLockForce = modGrabKeys::NumLockKeepOn;
     } else if (optKeepOff->isChecked()) {
-        s.NumLockForce = 2;
+        s.NumLockForce = modGrabKeys::NumLockKeepOff;
     }
 }
 
@@ -197,17 +202,18 @@ void ColorsPage::resetColors() {
                     QStringLiteral("Reset Colors"))) {
         return;
     }
-    picLedSelected->setColor(4210752);
+    const SettingsRecord d = DefaultSettings(QString());
+    picLedSelected->setColor(d.LEDSelected);
     // The bar stays where it is; its next change shows its own value again.
-    lblLEDSelectedWidthValue->setText(QStringLiteral("0"));
-    picTimeC->setColor(33023);
-    picLEDB->setColor(0);
-    picScoreC->setColor(255);
-    picPeriodC->setColor(49152);
-    picBackC->setColor(4210752);
-    picBorderC->setColor(16777215);
-    picHomeC->setColor(16777215);
-    picVisitorC->setColor(16777215);
+    lblLEDSelectedWidthValue->setText(QString::number(d.LEDSelectedWidth));
+    picTimeC->setColor(d.TimeColor);
+    picLEDB->setColor(d.LEDBack);
+    picScoreC->setColor(d.ScoreColor);
+    picPeriodC->setColor(d.PeriodColor);
+    picBackC->setColor(d.FormBack);
+    picBorderC->setColor(d.BorderColor);
+    picHomeC->setColor(d.HomeColor);
+    picVisitorC->setColor(d.VisitorColor);
 }
 
 // ---- Text ----
@@ -447,13 +453,14 @@ void OtherSettingsPage::resetAdditionalSettings() {
                     QStringLiteral("Reset Settings?"))) {
         return;
     }
-    for (auto [bar, label, value] :
-         {std::tuple{vsShotClock, lblShotClock, 35}, std::tuple{vsBonusInner, lblBonusInner, 7},
-          std::tuple{vsBonusOuter, lblBonusOuter, 10}}) {
+    const SettingsRecord d = DefaultSettings(QString());
+    for (auto [bar, label, value] : {std::tuple{vsShotClock, lblShotClock, d.ShotClockResetTime},
+                                     std::tuple{vsBonusInner, lblBonusInner, d.BonusInner},
+                                     std::tuple{vsBonusOuter, lblBonusOuter, d.BonusOuter}}) {
         bar->setShownValue(value);
         label->setText(QString::number(value)); // the bar may stand there already
     }
-    otnGamePeriod->setChecked(true);
+    (d.GamePeriod == 0 ? otnGamePeriod : otnGameHalf)->setChecked(true);
 }
 
 void OtherSettingsPage::chooseBuzzerSound() {

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "components/currency.h"
+#include "game/game.h"
 #include "presentation/stretch.h"
 #include "scoreboard/count.h"
-#include "scoreboard/gameclock.h"
 #include "scoreboard/showdigits.h"
 #include "settings/settings.h"
 
@@ -11,8 +11,10 @@
 #include <QTime>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class BoardShape;
+class ClockReadouts;
 class ClockPanel;
 class DigitPanel;
 class ImageBox;
@@ -30,13 +32,12 @@ struct BoardEnvironment {
     SoundDevice* buzzer = nullptr;              // the board takes ownership
     std::function<QTime()> timeOfDay;           // the time the read-out switch shows
     std::function<bool()> twelveHourClock;      // whether the system shows 12-hour times
+    Game* game = nullptr;  // the game to show, which must outlive the board; none: the board keeps its own
+    bool showOnly = false; // another board runs the game: this one takes no keys or clicks, sounds no horn
 };
 
-// Who has the ball, as the two arrows show it.
-enum class Possession { None = 0, Home = 1, Visitor = 2 };
-
-// The scoreboard window: every value of the game lives in its read-outs. The operator
-// drives it from the keyboard; every key press reaches AllKeyCode exactly once.
+// The scoreboard window: shows a Game, and routes the operator's keys to it. Every key press
+// reaches AllKeyCode exactly once; the read-outs follow the game's change events.
 class frmScoreBoard : public QWidget {
     Q_OBJECT
 
@@ -75,15 +76,15 @@ public:
     // clocks and the buzzer sound.
     void applySettings();
 
-    // Window state.
-    Possession WhoPoss() const { return m_whoPoss; }
-    void setWhoPoss(Possession who);
-    bool ClockTime() const { return m_clockTime; }
+    // The game it shows, and the board's window state.
+    Game& game() const { return *m_game; }
+    Possession WhoPoss() const { return Possession(m_game->value(GameField::Possession)); }
+    bool ClockTime() const { return m_game->value(GameField::ClockDisplay) != 0; }
     bool BuzzerPlaying() const { return m_buzzerPlaying; }
-    GameClock& gameClock() const { return *m_clocks; }
-    Currency GameResetTime() const { return m_clocks->resetTime(); }
-    ClockEngine& teGame() const { return m_clocks->game(); }
-    ClockEngine& teShotClock() const { return m_clocks->shot(); }
+    GameClock& gameClock() const { return m_game->clocks(); }
+    Currency GameResetTime() const { return m_game->clocks().resetTime(); }
+    ClockEngine& teGame() const { return m_game->clocks().game(); }
+    ClockEngine& teShotClock() const { return m_game->clocks().shot(); }
     SoundDevice& mmcBuzzer() const { return *m_mmcBuzzer; }
     QTimer& tmrClock1() const { return *m_tmrClock1; }
     const modStretch::BoardLayout& layout() const { return m_layout; }
@@ -109,8 +110,7 @@ protected:
 private:
     struct NumberField {
         DigitPanel* panel;
-        int typedMaximum;
-        bool teamFouls;
+        GameField field;
     };
 
     void findElements();
@@ -119,12 +119,14 @@ private:
     void numberFieldKeyDown(const NumberField& field, int keyCode);
     void clkGameKeyDown(int keyCode);
     void digShotClockKeyDown(int keyCode);
-    bool quickKey(int keyCode);
+    void gameChanged(const GameEvent& event);
+    void showNumbers();
     void buzzerFinished();
     void openBuzzer();
     void reloadBuzzer();
     void centreIn(QLabel* label, QWidget* container);
     const NumberField* numberField(const QWidget* widget) const;
+    DigitPanel* numberPanel(GameField field) const;
     bool possessionClick(QObject* watched, QEvent* event);
     template <typename T = QWidget> T* element(const char* name) const;
 
@@ -133,8 +135,6 @@ private:
 
     // Fields.
     ClockPanel* clkGame = nullptr;
-    DigitPanel* digFoulsH = nullptr;
-    DigitPanel* digFoulsV = nullptr;
     DigitPanel* digShotClock = nullptr;
     QList<NumberField> m_numberFields;
 
@@ -157,8 +157,9 @@ private:
     BoardShape* shpBonusV[2] = {};
     BoardShape* shpObjectSelected = nullptr;
 
-    // Timekeeping and sound.
-    GameClock* m_clocks = nullptr;
+    // The game, timekeeping and sound.
+    Game* m_game = nullptr;
+    std::unique_ptr<ClockReadouts> m_clockReadouts;
     QTimer* m_tmrClock1 = nullptr;
     SoundDevice* m_mmcBuzzer = nullptr;
 
@@ -166,8 +167,6 @@ private:
     modStretch::BoardLayout m_layout;
 
     // Window state.
-    Possession m_whoPoss = Possession::None;
-    bool m_clockTime = false;
     bool m_buzzerPlaying = false;
     QWindow* m_keyWindow = nullptr; // the native window whose key events we dispatch
     bool m_firstShow = true;
