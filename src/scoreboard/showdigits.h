@@ -25,7 +25,7 @@ std::int64_t LeadingNumber(QStringView text);
 // discards it.
 class TypedEntry {
 public:
-    // c: a character code from KeyCodeToAsci (digit, '+', '-', Space, Enter, 0 clear).
+    // c: a character code from keycodes::typedCharacter (digit, '+', '-', Space, Enter, 0 clear).
     void TypeDigit(DigitPanel& field, int c, int minimum, int maximum);
 
     const QString& entryText() const { return EntryText; }
