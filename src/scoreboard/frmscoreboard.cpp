@@ -427,6 +427,7 @@ void frmScoreBoard::UpdateLabels() {
         font.setPointSizeF(std::clamp(std::nearbyint(size), 1.0, 500.0));
         label->setFont(font);
     };
+    m_teamNamesSizedFor = frameGeometry().size();
     lblHome->setText(m_settings.HomeText);
     teamFont(lblHome);
     lblVisitor->setText(m_settings.VisitorText);
@@ -451,6 +452,15 @@ void frmScoreBoard::resizeEvent(QResizeEvent* event) {
     m_layout.StretchLayout(*this);
     ObjectSelected(nullptr);
     UpdateLabels();
+}
+
+void frmScoreBoard::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    // A window manager's frame becomes known after the window is mapped, with a move but no
+    // resize; the team names go by the outer size, so they are sized again then.
+    if (frameGeometry().size() != m_teamNamesSizedFor) {
+        UpdateLabels();
+    }
 }
 
 void frmScoreBoard::UpdateNumLock() {

@@ -105,6 +105,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     struct NumberField {
@@ -171,6 +172,8 @@ private:
     bool m_buzzerPlaying = false;
     QWindow* m_keyWindow = nullptr; // the native window whose key events we dispatch
     bool m_firstShow = true;
+    // The outer size the team names were last sized for.
+    QSize m_teamNamesSizedFor;
     bool m_releaseEndsDoubleClick = false; // the next arrow release ends a double-click
 
     modShowDigits::TypedEntry m_typedEntry;
