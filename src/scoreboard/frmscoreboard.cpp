@@ -1,6 +1,7 @@
 #include "scoreboard/frmscoreboard.h"
 
 #include "components/boardshape.h"
+#include "components/clockboundary.h"
 #include "components/clockpanel.h"
 #include "components/digitpanel.h"
 #include "components/imagebox.h"
@@ -77,6 +78,8 @@ frmScoreBoard::frmScoreBoard(QWidget* parent, BoardEnvironment environment)
     m_tmrClock1->setTimerType(Qt::PreciseTimer);
     m_tmrClock1->setInterval(50);
     connect(m_tmrClock1, &QTimer::timeout, this, &frmScoreBoard::RefreshTime);
+    m_clockBoundary = new ClockBoundaryTimer(m_clocks->game(), this);
+    connect(m_clockBoundary, &ClockBoundaryTimer::reached, this, &frmScoreBoard::RefreshTime);
 
     loadBoard();
 }
@@ -499,10 +502,12 @@ void frmScoreBoard::RefreshTime() {
     }
 
     m_clocks->checkRunOut(g, s, digShotClock->caption() == DigitPanel::Cleared);
+    m_clockBoundary->rearm();
 }
 
 void frmScoreBoard::StartStopClock() {
     m_clocks->startStop();
+    m_clockBoundary->rearm();
 }
 
 void frmScoreBoard::ResetGameClock() {

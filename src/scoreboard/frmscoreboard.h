@@ -13,6 +13,7 @@
 #include <functional>
 
 class BoardShape;
+class ClockBoundaryTimer;
 class ClockPanel;
 class DigitPanel;
 class ImageBox;
@@ -86,6 +87,7 @@ public:
     ClockEngine& teShotClock() const { return m_clocks->shot(); }
     SoundDevice& mmcBuzzer() const { return *m_mmcBuzzer; }
     QTimer& tmrClock1() const { return *m_tmrClock1; }
+    const ClockBoundaryTimer& clockBoundary() const { return *m_clockBoundary; }
     const modStretch::BoardLayout& layout() const { return m_layout; }
     const modShowDigits::TypedEntry& typedEntry() const { return m_typedEntry; }
     const modCount::TimeEntry& timeEntry() const { return m_timeEntry; }
@@ -161,6 +163,8 @@ private:
     // Timekeeping and sound.
     GameClock* m_clocks = nullptr;
     QTimer* m_tmrClock1 = nullptr;
+    // Refreshes at the game clock's last tenths and its end, between the regular refreshes.
+    ClockBoundaryTimer* m_clockBoundary = nullptr;
     SoundDevice* m_mmcBuzzer = nullptr;
 
     // The design geometry of every element, recorded once; every resize scales from it.
