@@ -61,7 +61,6 @@ void TestLedGlyphCache::copiesMatchFreshDrawing_data() {
     QTest::addColumn<bool>("dots");
     QTest::addColumn<QPointF>("at");
     QTest::addColumn<QSizeF>("size");
-    QTest::newRow("lines, whole pixels") << false << QPointF(10, 10) << QSizeF(90, 160);
     QTest::newRow("lines, between pixels") << false << QPointF(10.37, 9.81) << QSizeF(90.4, 160.7);
     QTest::newRow("dots, between pixels") << true << QPointF(3.5, 12.25) << QSizeF(71.3, 127.9);
     QTest::newRow("lines, small") << false << QPointF(0.6, 0.4) << QSizeF(9.3, 16.6);

@@ -17,15 +17,11 @@ void TestClockBoundary::delayToNextBoundary_data() {
     QTest::addColumn<QString>("left");
     QTest::addColumn<int>("delayMs"); // -1: none
     QTest::newRow("ten minutes: the switch to tenths") << "600" << 540'100;
-    QTest::newRow("60.0: 59.9 next") << "60" << 100;
     QTest::newRow("59.95: 59.9 next") << "59.95" << 50;
     QTest::newRow("exactly on 59.9: 59.8 next") << "59.9" << 100;
-    QTest::newRow("0.35: 0.3 next") << "0.35" << 50;
-    QTest::newRow("0.1: zero next") << "0.1" << 100;
-    QTest::newRow("part of a millisecond rounds up") << "0.0001" << 1;
     QTest::newRow("1.2345: 1.2 next, rounded up") << "1.2345" << 35;
+    QTest::newRow("part of a millisecond rounds up") << "0.0001" << 1;
     QTest::newRow("zero") << "0" << -1;
-    QTest::newRow("below zero") << "-0.5" << -1;
 }
 
 void TestClockBoundary::delayToNextBoundary() {
@@ -58,10 +54,6 @@ void TestClockBoundary::boardRefreshesAtTheBoundaries() {
     // AT zero the horn sounds and nothing more is armed
     QCOMPARE(f.field<ClockPanel>("clkGame")->displayText().trimmed(), QStringLiteral("0.0"));
     QCOMPARE(f.buzzer->plays, 1);
-    QVERIFY(!boundary.isArmed());
-    // A stopped clock arms nothing.
-    f.board->teGame().setSeconds(Currency::fromUnits(3500));
-    f.board->RefreshTime();
     QVERIFY(!boundary.isArmed());
 }
 
