@@ -10,6 +10,7 @@
 //   bench_key_x11 [--presses=N] [--clock-ends=N] [--clock-stopped] [PROGRAM]   PROGRAM: default the build's
 //   ravenmark, or $RAVENMARK_PROGRAM
 #include "benchutil.h"
+#include "x11watch.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -38,10 +39,6 @@ namespace {
 
 constexpr int ScreenWidth = 3840;
 constexpr int ScreenHeight = 2160;
-
-int ignoreXError(Display*, XErrorEvent*) {
-    return 0;
-}
 
 pid_t spawn(const std::vector<std::string>& args, const std::vector<std::string>& environment) {
     std::vector<std::string> a = args;
@@ -117,25 +114,6 @@ std::optional<XServer> startXvfb() {
     }
     server.display = ":" + number;
     return server;
-}
-
-std::optional<pid_t> windowPid(Display* display, Window window) {
-    static const Atom NetWmPid = XInternAtom(display, "_NET_WM_PID", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    std::optional<pid_t> pid;
-    if (XGetWindowProperty(display, window, NetWmPid, 0, 1, False, XA_CARDINAL, &type, &format, &count,
-                           &after, &data) == Success &&
-        type == XA_CARDINAL && format == 32 && count == 1) {
-        pid = static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data));
-    }
-    if (data) {
-        XFree(data);
-    }
-    return pid;
 }
 
 class KeyWatch {
