@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -100,8 +101,16 @@ int buzzer(int runs) {
         const qint64 zeroNs = soundsink::nowNs() + 300'000'000;
         const double zeroAt = nowMs() + 300;
         playAt = 0;
+        // An event loop, not QTest::qWaitFor: that sleeps 10 ms at a time, and the board's timers
+        // cannot fire while it sleeps.
+        QEventLoop played;
+        QTimer::singleShot(3000, &played, &QEventLoop::quit);
+        const QMetaObject::Connection quit =
+            QObject::connect(&board->mmcBuzzer(), &SoundDevice::playingChanged, &played, &QEventLoop::quit);
         board->StartStopClock();
-        if (QTest::qWaitFor([&] { return playAt > 0; }, 3000)) {
+        played.exec();
+        QObject::disconnect(quit);
+        if (playAt > 0) {
             toPlay.push_back(playAt - zeroAt);
         }
         const double onset = hornAfter(recorder, *board, zeroNs, seen, lengths);

@@ -11,6 +11,7 @@
 #include "presentation/fitpicture.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
@@ -415,6 +416,9 @@ OtherSettingsPage::OtherSettingsPage(OptionsContext& context) : OptionsPage(cont
     QPushButton* buzzer = addButton(this, "cmdBuzzerSound", QStringLiteral("Change Buzzer Sound..."),
                                     onPage(QRect(240, 2760, 2175, 375)));
     connect(buzzer, &QPushButton::clicked, this, &OtherSettingsPage::chooseBuzzerSound);
+    QPushButton* test =
+        addButton(this, "cmdTestBuzzer", QStringLiteral("Test"), onPage(QRect(2535, 2760, 975, 375)));
+    connect(test, &QPushButton::clicked, this, &OtherSettingsPage::testBuzzerSound);
     lblBFile = new QLabel(this);
     lblBFile->setObjectName(QStringLiteral("lblBFile"));
     lblBFile->setFont(arialFont(9.75));
@@ -468,13 +472,32 @@ void OtherSettingsPage::chooseBuzzerSound() {
     if (file.isEmpty()) {
         return;
     }
-    if (!m_context.env.checkSound(file)) {
-        qCWarning(lcOptions) << "not a playable wave file:" << file;
+    // Only staged: a game may be on, and the horn must not sound in the hall until asked ("Test").
+    // A file the buzzer could not play keeps the sound it has, and the operator is told why now,
+    // not at the end of a period.
+    QString why;
+    if (!m_context.env.checkSound(file, &why)) {
+        qCWarning(lcOptions).noquote() << "not a playable wave file:" << file + ":" << why;
+        m_context.env.messages->warn(window(), QStringLiteral("Buzzer Sound"),
+                                     QStringLiteral("This file cannot be played as the buzzer:\n%1\n\n%2\n\n"
+                                                    "The buzzer keeps its sound.")
+                                         .arg(QDir::toNativeSeparators(file), why));
         return;
     }
     BuzzTemp = file;
     lblBFile->setText(options::fileCaption(BuzzTemp));
-    if (m_context.env.sound != nullptr && m_context.env.sound->open(file)) {
-        m_context.env.sound->play();
+}
+
+void OtherSettingsPage::testBuzzerSound() {
+    SoundDevice* sound = m_context.env.previewSound ? m_context.env.previewSound() : nullptr;
+    if (sound == nullptr || BuzzTemp.isEmpty()) {
+        return;
+    }
+    if (sound->isPlaying()) {
+        sound->stop(); // a second press ends the test
+        return;
+    }
+    if ((sound->isOpen() && sound->fileName() == BuzzTemp) || sound->open(BuzzTemp)) {
+        sound->play();
     }
 }

@@ -1,6 +1,7 @@
 #include "scoreboard/frmscoreboard.h"
 
 #include "components/boardshape.h"
+#include "components/clockboundary.h"
 #include "components/clockpanel.h"
 #include "components/digitpanel.h"
 #include "components/imagebox.h"
@@ -59,6 +60,8 @@ frmScoreBoard::frmScoreBoard(QWidget* parent, BoardEnvironment environment)
                         : new Game(m_settings, m_env.clock ? *m_env.clock : MonotonicClock::system(), this);
     m_clockReadouts = std::make_unique<ClockReadouts>(*m_game, *clkGame, *digShotClock, m_env.timeOfDay,
                                                       m_env.twelveHourClock);
+    m_clockBoundary = new ClockBoundaryTimer(m_game->clocks().game(), this);
+    connect(m_clockBoundary, &ClockBoundaryTimer::reached, this, &frmScoreBoard::RefreshTime);
     showNumbers();
     connect(m_game, &Game::changed, this, &frmScoreBoard::gameChanged);
     if (!m_env.showOnly) {
@@ -361,6 +364,11 @@ void frmScoreBoard::gameChanged(const GameEvent& event) {
         break;
     case GameField::GameClock:
         m_clockReadouts->showGameClock();
+        m_clockBoundary->rearm();
+        break;
+    case GameField::ClockRunning:
+        // Whoever started or stopped the game clock, its next boundary moves with it.
+        m_clockBoundary->rearm();
         break;
     case GameField::ShotClock:
         m_clockReadouts->showShotClock();
@@ -439,6 +447,7 @@ void frmScoreBoard::UpdateLabels() {
         font.setPointSizeF(std::clamp(std::nearbyint(size), 1.0, 500.0));
         label->setFont(font);
     };
+    m_teamNamesSizedFor = frameGeometry().size();
     lblHome->setText(m_settings.HomeText);
     teamFont(lblHome);
     lblVisitor->setText(m_settings.VisitorText);
@@ -465,6 +474,15 @@ void frmScoreBoard::resizeEvent(QResizeEvent* event) {
     UpdateLabels();
 }
 
+void frmScoreBoard::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    // A window manager's frame becomes known after the window is mapped, with a move but no
+    // resize; the team names go by the outer size, so they are sized again then.
+    if (frameGeometry().size() != m_teamNamesSizedFor) {
+        UpdateLabels();
+    }
+}
+
 void frmScoreBoard::UpdateNumLock() {
     modGrabKeys::UpdateNumLock(m_settings.NumLockForce);
 }
@@ -475,6 +493,7 @@ void frmScoreBoard::RefreshTime() {
     const Currency g = m_clockReadouts->showGameClock();
     const Currency s = m_clockReadouts->showShotClock();
     m_game->checkRunOut(g, s);
+    m_clockBoundary->rearm();
 }
 
 void frmScoreBoard::StartStopClock() {

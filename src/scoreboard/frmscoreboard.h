@@ -14,6 +14,7 @@
 #include <memory>
 
 class BoardShape;
+class ClockBoundaryTimer;
 class ClockReadouts;
 class ClockPanel;
 class DigitPanel;
@@ -87,6 +88,7 @@ public:
     ClockEngine& teShotClock() const { return m_game->clocks().shot(); }
     SoundDevice& mmcBuzzer() const { return *m_mmcBuzzer; }
     QTimer& tmrClock1() const { return *m_tmrClock1; }
+    const ClockBoundaryTimer& clockBoundary() const { return *m_clockBoundary; }
     const modStretch::BoardLayout& layout() const { return m_layout; }
     const modShowDigits::TypedEntry& typedEntry() const { return m_typedEntry; }
     const modCount::TimeEntry& timeEntry() const { return m_timeEntry; }
@@ -106,6 +108,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     struct NumberField {
@@ -161,6 +164,8 @@ private:
     Game* m_game = nullptr;
     std::unique_ptr<ClockReadouts> m_clockReadouts;
     QTimer* m_tmrClock1 = nullptr;
+    // Refreshes at the game clock's last tenths and its end, between the regular refreshes.
+    ClockBoundaryTimer* m_clockBoundary = nullptr;
     SoundDevice* m_mmcBuzzer = nullptr;
 
     // The design geometry of every element, recorded once; every resize scales from it.
@@ -170,6 +175,8 @@ private:
     bool m_buzzerPlaying = false;
     QWindow* m_keyWindow = nullptr; // the native window whose key events we dispatch
     bool m_firstShow = true;
+    // The outer size the team names were last sized for.
+    QSize m_teamNamesSizedFor;
     bool m_releaseEndsDoubleClick = false; // the next arrow release ends a double-click
 
     modShowDigits::TypedEntry m_typedEntry;

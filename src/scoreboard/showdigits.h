@@ -15,7 +15,7 @@ namespace modShowDigits {
 // discards it.
 class TypedEntry {
 public:
-    // c: a character code from KeyCodeToAsci (digit, '+', '-', Space, Enter, 0 clear).
+    // c: a character code from keycodes::typedCharacter (digit, '+', '-', Space, Enter, 0 clear).
     void TypeDigit(Game& game, GameField field, int c, int minimum, int maximum);
 
     const QString& entryText() const { return EntryText; }

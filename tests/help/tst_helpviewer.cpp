@@ -98,8 +98,9 @@ void TestHelpViewer::boxFollowsWindow_data() {
     // 6000 x 5000 twips is 400 x 333 pixels (333 pixels are 4995 twips).
     QTest::newRow("400 x 400") << QSize(400, 400) << QSize(400, 400) << QSize(384, 372) << 354;
     QTest::newRow("400 x 333") << QSize(400, 333) << QSize(400, 333) << QSize(384, 305) << 354;
-    // Below the minimum of 2700 x 1700 twips (180 x 113 pixels) the window snaps back to it.
-    QTest::newRow("shrunk below the minimum") << QSize(50, 20) << QSize(180, 113) << QSize(164, 85) << 134;
+    // Below the minimum of 2700 x 1700 twips the window snaps back to it: 180 x 114 pixels, as
+    // 113 pixels would be only 1695 twips.
+    QTest::newRow("shrunk below the minimum") << QSize(50, 20) << QSize(180, 114) << QSize(164, 86) << 134;
 }
 
 void TestHelpViewer::boxFollowsWindow() {
@@ -171,22 +172,25 @@ void TestHelpViewer::presentShowsOneWindow() {
     QCOMPARE(launcher.present(), first);
     QCOMPARE(helpWindows(), 1);
 
-    // Closed by the operator and asked for again: the same window, not loaded again.
-    first->textBox()->setPlainText(QStringLiteral("kept"));
+    // Closed by the operator, the manual replaced, and asked for again: the new manual, at the
+    // window's first size.
+    first->resize(300, 200);
     first->close();
     QCOMPARE(helpWindows(), 0);
-    QCOMPARE(launcher.present(), first);
+    writeFile(dir.filePath(QStringLiteral("ravenmarkhelpfile.rtf")), "{\\rtf1 new manual}");
+    frmHelp* again = launcher.present();
     QCOMPARE(helpWindows(), 1);
-    QCOMPARE(first->textBox()->toPlainText(), QStringLiteral("kept"));
+    QCOMPARE(again->textBox()->toPlainText(), QStringLiteral("new manual"));
+    QCOMPARE(again->size(), twips::toPixels(QSize(helplayout::DesignWidth, helplayout::DesignHeight)));
 
-    // Minimised and asked for again: restored.
-    first->showMinimized();
-    launcher.present();
-    QVERIFY(!first->isMinimized());
+    // Minimised and asked for again: restored, the same window.
+    again->showMinimized();
+    QCOMPARE(launcher.present(), again);
+    QVERIFY(!again->isMinimized());
     QCOMPARE(helpWindows(), 1);
 
     // The manual never keeps the program alive after the board has gone.
-    QVERIFY(!first->testAttribute(Qt::WA_QuitOnClose));
+    QVERIFY(!again->testAttribute(Qt::WA_QuitOnClose));
 }
 
 void TestHelpViewer::whiteAroundTheText() {

@@ -60,6 +60,7 @@ class RecordingSound : public SoundDevice {
 public:
     bool open(const QString& path) override {
         opened.append(path);
+        setFileName(path);
         return true;
     }
     void play() override { ++plays; }
@@ -536,9 +537,7 @@ void TestOptionsDialog::pictureChooser() {
     QVERIFY(frame->isAncestorOf(image));
     f.chooser.setNextFileName(wide);
     click(f, "cmdChangeHomePic");
-    for (const char* pattern : {"*.bmp", "*.gif", "*.jpg", "*.png"}) {
-        QVERIFY2(f.chooser.lastFilter().contains(QLatin1String(pattern)), pattern);
-    }
+    QCOMPARE(f.chooser.lastFilter(), QStringLiteral("Pictures (*.bmp *.gif *.jpg *.jpeg *.png)"));
     QCOMPARE(f.dialog->homePicTemp(), wide);
     // Twice as wide as high in a square frame: the full width inside the border, half the
     // height, centred.
@@ -615,23 +614,51 @@ void TestOptionsDialog::unreadablePictureChangesNothing() {
 
 void TestOptionsDialog::soundChooser() {
     const QString wave = writeWave(QStringLiteral("horn.wav"));
-    RecordingSound sound;
+    const QString noWave = writeFile(QStringLiteral("cut.wav"), QByteArray("RIFF\0\0\0\0WAVE", 12));
+    std::unique_ptr<RecordingSound> sound;
     QtOptionsChooser chooser;
+    QtOptionsMessages messages;
+    messages.setSilent(true);
     OptionsEnvironment env;
     env.chooser = &chooser;
-    env.sound = &sound;
+    env.messages = &messages;
+    env.previewSound = [&sound] {
+        if (!sound) {
+            sound = std::make_unique<RecordingSound>();
+        }
+        return sound.get();
+    };
     frmOptions dialog(OptionsFixture::defaults(), env);
+    const auto click = [&dialog](const char* name) {
+        dialog.findChild<QPushButton*>(QLatin1String(name))->click();
+    };
     // After a picture chooser the sound chooser still offers only wave files.
     chooser.setNextFileName(QString());
-    dialog.findChild<QPushButton*>(QStringLiteral("cmdChangeHomePic"))->click();
+    click("cmdChangeHomePic");
     chooser.setNextFileName(wave);
-    dialog.findChild<QPushButton*>(QStringLiteral("cmdBuzzerSound"))->click();
+    click("cmdBuzzerSound");
     QCOMPARE(chooser.lastFilter(), QStringLiteral("Sounds (*.wav)"));
     QCOMPARE(dialog.buzzTemp(), wave);
     QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lblBFile"))->text(), options::fileCaption(wave));
-    // The operator hears the choice once.
-    QCOMPARE(sound.opened, QStringList{wave});
-    QCOMPARE(sound.plays, 1);
+    // Choosing only stages: no device yet, nothing heard in the hall.
+    QVERIFY(!sound);
+
+    // A wave file the buzzer cannot play: told at once, in the dialog, which file and why.
+    chooser.setNextFileName(noWave);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("not a playable wave.*cut.wav")));
+    click("cmdBuzzerSound");
+    QCOMPARE(dialog.buzzTemp(), wave);
+    QCOMPARE(messages.shown().size(), 1);
+    QVERIFY2(messages.shown().first().text.contains(QDir::toNativeSeparators(noWave)),
+             qPrintable(messages.shown().first().text));
+    QVERIFY(!messages.shown().first().question);
+    QVERIFY(!sound);
+
+    // "Test" plays what is staged, on request.
+    click("cmdTestBuzzer");
+    QVERIFY(sound);
+    QCOMPARE(sound->opened, QStringList{wave});
+    QCOMPARE(sound->plays, 1);
 }
 
 void TestOptionsDialog::pagesRender() {
