@@ -4,13 +4,12 @@
 #if defined(__unix__)
 #include <sys/stat.h>
 #endif
-#include "buzzersupport.h"
 #include "platform/pulsesounddevice.h"
 #include "platform/soundclip.h"
+#include "support/soundboard.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -94,14 +93,11 @@ void TestBuzzerNoServer::hornWithoutServerFinishesAndPlaysAgain() {
 
     for (int round = 1; round <= 2; ++round) {
         // WHEN it is played
-        QElapsedTimer clock;
-        clock.start();
         device.play();
         QVERIFY(device.isPlaying());
 
         // THEN it reports the end at once: nothing can sound, so nothing is waited for
         QVERIFY2(finished.wait(PromptMs), qPrintable(QString("round %1").arg(round)));
-        QVERIFY2(clock.elapsed() <= PromptMs, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(finished.count(), round);
         QVERIFY(!device.isPlaying());
     }
@@ -156,8 +152,6 @@ void TestBuzzerNoServer::brokenSoundFinishesPromptly() {
     QSignalSpy finished(&device, &SoundDevice::finished);
     QSignalSpy playing(&device, &PulseSoundDevice::playingChanged);
 
-    QElapsedTimer clock;
-    clock.start();
     device.play();
 
     // Never from inside play(): the board's handler would run before the board
@@ -165,7 +159,6 @@ void TestBuzzerNoServer::brokenSoundFinishesPromptly() {
     QCOMPARE(finished.count(), 0);
     QVERIFY(device.isPlaying());
     QVERIFY(finished.wait(PromptMs));
-    QVERIFY2(clock.elapsed() <= PromptMs, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(finished.count(), 1);
     QCOMPARE(playing.count(), 2);
     QCOMPARE(playing.at(0).at(0).toBool(), true);
@@ -204,8 +197,6 @@ void TestBuzzerNoServer::interruptedPlayFinishesOnce() {
     device.play();
 
     // WHEN it is cut short
-    QElapsedTimer clock;
-    clock.start();
     if (action == "stop") {
         device.stop();
     } else if (action == "close") {
@@ -217,7 +208,6 @@ void TestBuzzerNoServer::interruptedPlayFinishesOnce() {
     // THEN the play is reported finished at once, from the event loop, and only once
     QCOMPARE(finished.count(), 0);
     QVERIFY(finished.wait(PromptMs));
-    QVERIFY2(clock.elapsed() <= PromptMs, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(device.isOpen(), openAfterwards);
 
     // AND a new play afterwards is a play of its own, reported once more
@@ -233,15 +223,12 @@ void TestBuzzerNoServer::playWhilePlayingIsIgnored() {
     QSignalSpy finished(&device, &SoundDevice::finished);
     QSignalSpy playing(&device, &PulseSoundDevice::playingChanged);
 
-    QElapsedTimer clock;
-    clock.start();
     device.play();
     device.play();
     device.play();
 
     // One play: one start, one end, and the end no later than the first play's
     QVERIFY(finished.wait(int(m_hornMs) + LateMs));
-    QVERIFY(clock.elapsed() <= m_hornMs + LateMs);
     device.play();
     QVERIFY(finished.wait(int(m_hornMs) + LateMs));
     QCOMPARE(finished.count(), 2);
