@@ -7,6 +7,7 @@
 #include "platform/pulsesounddevice.h"
 #include "platform/soundclip.h"
 #include "support/soundboard.h"
+#include "support/testfiles.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -48,15 +49,6 @@ namespace {
 constexpr int PromptMs = 1000;
 // The device allows itself a margin after the file's length; the board allows this.
 constexpr int LateMs = 500;
-
-QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
-        return {};
-    }
-    return path;
-}
 
 // A well-formed header for a 1 s sound in an encoding nobody decodes.
 QByteArray undecodableWave() {
@@ -120,11 +112,13 @@ void TestBuzzerNoServer::brokenSoundFinishesPromptly_data() {
     QTest::newRow("empty file name") << QString() << false;
     QTest::newRow("missing file") << m_dir.filePath("missing.wav") << false;
     QTest::newRow("directory") << m_dir.path() << false;
-    QTest::newRow("empty file") << writeFile(m_dir, "empty.wav", {}) << false;
-    QTest::newRow("garbage") << writeFile(m_dir, "garbage.wav", garbage) << false;
-    QTest::newRow("text named .wav") << writeFile(m_dir, "text.wav", "not a sound\n") << false;
-    QTest::newRow("header cut short") << writeFile(m_dir, "cut.wav", horn.left(30)) << false;
-    QTest::newRow("undecodable encoding") << writeFile(m_dir, "mp3in.wav", undecodableWave()) << false;
+    QTest::newRow("empty file") << testfiles::write(m_dir.filePath("empty.wav"), {}) << false;
+    QTest::newRow("garbage") << testfiles::write(m_dir.filePath("garbage.wav"), garbage) << false;
+    QTest::newRow("text named .wav") << testfiles::write(m_dir.filePath("text.wav"), "not a sound\n")
+                                     << false;
+    QTest::newRow("header cut short") << testfiles::write(m_dir.filePath("cut.wav"), horn.left(30)) << false;
+    QTest::newRow("undecodable encoding")
+        << testfiles::write(m_dir.filePath("mp3in.wav"), undecodableWave()) << false;
 #if defined(__unix__)
     // Reading a pipe with no writer would block the board for good.
     const QString pipe = m_dir.filePath("pipe.wav");
@@ -243,11 +237,11 @@ void TestBuzzerNoServer::boardHandlerCommandsDuringFinishAreSafe() {
     QSignalSpy finished(&device, &SoundDevice::finished);
 
     // WHEN the buzzer is pressed twice, then again after the sound
-    board.press();
-    board.press();
+    board.board().Buzzer();
+    board.board().Buzzer();
     QVERIFY(finished.wait(int(m_hornMs) + LateMs));
     QVERIFY(!board.sounding());
-    board.press();
+    board.board().Buzzer();
     QVERIFY(finished.wait(int(m_hornMs) + LateMs));
 
     // THEN the second press was ignored and the handler's Stop made no extra report

@@ -3,6 +3,7 @@
 #include "settings/settingsstore.h"
 #include "settingstestutil.h"
 #include "support/logcapture.h"
+#include "support/testfiles.h"
 #include "support/unprivileged.h"
 
 #include <QDir>
@@ -83,11 +84,6 @@ SettingsRecord extremes() {
 QByteArray contentOf(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeFile(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
 enum class NotAFile { Pipe, Folder, LinkToPipe };
@@ -350,7 +346,7 @@ void TestSettingsSave::problemFileLoadsWhatItCan() {
         RUN_UNPRIVILEGED_WHEN_ROOT();
     }
     const QString path = m_dir->filePath(App + ".conf");
-    QVERIFY(writeFile(path, content));
+    QVERIFY(!testfiles::write(path, content).isEmpty());
     if (!readable) {
         QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
     }
@@ -389,7 +385,7 @@ void TestSettingsSave::failedSaveKeepsTheOldFile() {
         RUN_UNPRIVILEGED_WHEN_ROOT();
     }
     const QString path = m_dir->filePath(App + ".conf");
-    QVERIFY(writeFile(path, oldFile));
+    QVERIFY(!testfiles::write(path, oldFile).isEmpty());
     if (!folderWritable) {
         QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
     }
@@ -414,7 +410,7 @@ void TestSettingsSave::failedSaveKeepsTheOldFile() {
 void TestSettingsSave::saveUnderAFileFails() {
     // GIVEN a settings folder that can never be made: its parent is a file
     const QString blocker = m_dir->filePath("file");
-    QVERIFY(writeFile(blocker, "not a folder"));
+    QVERIFY(!testfiles::write(blocker, "not a folder").isEmpty());
     const QString folder = blocker + QStringLiteral("/sub");
 
     // WHEN the settings are saved there  THEN the save fails with one line, touching nothing

@@ -21,6 +21,12 @@ constexpr int ChildMs = 120'000;
 constexpr auto Everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
                           QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
 
+ChildRun notRun(const QString& why) {
+    ChildRun run;
+    run.output = why;
+    return run;
+}
+
 } // namespace
 
 bool isRoot() {
@@ -30,17 +36,17 @@ bool isRoot() {
 ChildRun runCurrentRowAsNobody() {
     const QString setpriv = QStandardPaths::findExecutable("setpriv");
     if (setpriv.isEmpty()) {
-        return {false, false, "setpriv (util-linux) is not installed"};
+        return notRun("setpriv (util-linux) is not installed");
     }
     if (!::getpwnam(User) || !::getgrnam(Group)) {
-        return {false, false, QString("there is no user %1 or group %2").arg(User, Group)};
+        return notRun(QString("there is no user %1 or group %2").arg(User, Group));
     }
     QTemporaryDir dir;
     const QString program = dir.filePath(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
     if (!dir.isValid() || !QFile::setPermissions(dir.path(), Everyone) ||
         !QFile::copy(QCoreApplication::applicationFilePath(), program) ||
         !QFile::setPermissions(program, Everyone)) {
-        return {false, false, "cannot copy the test program to a folder nobody can reach"};
+        return notRun("cannot copy the test program to a folder nobody can reach");
     }
     QString row = QTest::currentTestFunction();
     if (QTest::currentDataTag()) {
@@ -58,14 +64,16 @@ ChildRun runCurrentRowAsNobody() {
     if (!child.waitForFinished(ChildMs)) {
         child.kill();
         child.waitForFinished();
-        return {false, false, "the child did not finish: " + child.errorString()};
+        return notRun("the child did not finish: " + child.errorString());
     }
     const QString output = QString::fromLocal8Bit(child.readAll());
     // A child that never reached the test (setpriv refused, the program did not load) ran nothing.
     if (!output.contains("Start testing of")) {
-        return {false, false, output.trimmed()};
+        return notRun(output.trimmed());
     }
-    return {true, child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, output};
+    const qsizetype totals = output.indexOf("Totals:");
+    return {true, child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, output,
+            totals < 0 ? QString() : output.mid(totals, output.indexOf('\n', totals) - totals)};
 }
 
 } // namespace unprivileged

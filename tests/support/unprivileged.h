@@ -14,6 +14,8 @@ struct ChildRun {
     bool ran = false;
     bool passed = false;
     QString output;
+    // The child's "Totals:" line.
+    QString totals;
 };
 
 // Runs the current test function's current row in a copy of this test program, as
@@ -33,6 +35,7 @@ ChildRun runCurrentRowAsNobody();
                 QSKIP(qPrintable("running as root, and no unprivileged child could run: " + run.output));    \
             }                                                                                                \
             QVERIFY2(run.passed, qPrintable("as nobody:\n" + run.output));                                   \
+            qInfo("as nobody: %s", qPrintable(run.totals));                                                  \
             return;                                                                                          \
         }                                                                                                    \
     } while (false)
