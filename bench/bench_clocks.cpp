@@ -4,13 +4,13 @@
 //   bench_clocks cpu [seconds]     CPU time of the board per second, both clocks running
 // Run offscreen; the buzzer case records the default sink's monitor, so it needs a sound
 // server (scripts/with-services.sh provides one with a null sink).
-#include "../tests/platform/soundsink.h"
 #include "benchutil.h"
 #include "components/clockengine.h"
 #include "platform/sounddevice.h"
 #include "scoreboard/frmscoreboard.h"
 #include "settings/settings.h"
 #include "settings/settingsstore.h"
+#include "support/soundsink.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -68,7 +68,7 @@ double hornAfter(soundsink::Recorder& recorder, const frmScoreBoard& board, qint
     const soundsink::Sound& horn = sounds.back();
     seen = sounds.size();
     lengths.push_back(horn.lengthMs());
-    return soundsink::framesToMs(horn.first - recorder.frameAt(fromNs));
+    return recorder.msAfter(horn.first, fromNs);
 }
 
 int buzzer(int runs) {

@@ -2,6 +2,8 @@
 // it again brings back the one window.
 #include "help/frmhelp.h"
 #include "platform/twips.h"
+#include "support/logcapture.h"
+#include "support/testfiles.h"
 
 #include <QApplication>
 #include <QDir>
@@ -13,28 +15,12 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <optional>
 
 namespace {
 
-QStringList g_helpLog;
-QtMessageHandler g_previousHandler = nullptr;
-
-void captureHelpLog(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (context.category != nullptr && QByteArrayView(context.category) == "ravenmark.help") {
-        g_helpLog << message;
-        return;
-    }
-    g_previousHandler(type, context, message);
-}
-
 QString sourceDir() {
     return QFileInfo(QStringLiteral(__FILE__)).absolutePath();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 int helpWindows() {
@@ -50,8 +36,8 @@ int helpWindows() {
 class TestHelpViewer : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { g_previousHandler = qInstallMessageHandler(captureHelpLog); }
-    void init() { g_helpLog.clear(); }
+    void initTestCase() { m_log.emplace("ravenmark.help"); }
+    void init() { m_log->clear(); }
 
     void sizes_data();
     void sizes();
@@ -63,6 +49,9 @@ private slots:
     void presentShowsOneWindow();
     void whiteAroundTheText();
     void shippedManual();
+
+private:
+    std::optional<LogCapture> m_log;
 };
 
 void TestHelpViewer::sizes_data() {
@@ -139,13 +128,13 @@ void TestHelpViewer::contents() {
     QFETCH(QByteArray, file);
     QTemporaryDir dir;
     if (file != "<none>") {
-        writeFile(dir.filePath(QStringLiteral("ravenmarkhelpfile.rtf")), file);
+        QVERIFY(!testfiles::write(dir.filePath(QStringLiteral("ravenmarkhelpfile.rtf")), file).isEmpty());
     }
     frmHelp help(dir.path());
     QTEST(help.textBox()->toPlainText(), "shown");
     QVERIFY(help.textBox()->isReadOnly());
     QCOMPARE(help.windowTitle(), QStringLiteral("Ravenmark Help"));
-    QVERIFY(g_helpLog.isEmpty());
+    QVERIFY(m_log->lines().isEmpty());
 }
 
 void TestHelpViewer::unreadableFileLeavesOneLine() {
@@ -156,13 +145,14 @@ void TestHelpViewer::unreadableFileLeavesOneLine() {
     frmHelp help(dir.path());
     // THEN it says to reinstall, and the log has one line naming the file
     QCOMPARE(help.textBox()->toPlainText(), QString::fromLatin1(frmHelp::MissingText));
-    QCOMPARE(g_helpLog.size(), 1);
-    QVERIFY(g_helpLog.first().contains(QStringLiteral("ravenmarkhelpfile.rtf")));
+    QCOMPARE(m_log->lines().size(), 1);
+    QVERIFY(m_log->lines().first().contains(QStringLiteral("ravenmarkhelpfile.rtf")));
 }
 
 void TestHelpViewer::presentShowsOneWindow() {
     QTemporaryDir dir;
-    writeFile(dir.filePath(QStringLiteral("ravenmarkhelpfile.rtf")), "{\\rtf1 manual}");
+    QVERIFY(!testfiles::write(dir.filePath(QStringLiteral("ravenmarkhelpfile.rtf")), "{\\rtf1 manual}")
+                 .isEmpty());
     HelpLauncher launcher(dir.path());
     QVERIFY(launcher.window() == nullptr);
     QCOMPARE(helpWindows(), 0);
@@ -195,8 +185,9 @@ void TestHelpViewer::presentShowsOneWindow() {
 
 void TestHelpViewer::whiteAroundTheText() {
     QTemporaryDir dir;
-    writeFile(dir.filePath(QStringLiteral("ravenmarkhelpfile.rtf")),
-              "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\fs72\\cf1 RED RED RED}");
+    QVERIFY(!testfiles::write(dir.filePath(QStringLiteral("ravenmarkhelpfile.rtf")),
+                              "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\fs72\\cf1 RED RED RED}")
+                 .isEmpty());
     frmHelp help(dir.path());
     help.resize(400, 300);
     help.show();
