@@ -167,7 +167,7 @@ void TestHelpViewer::presentShowsOneWindow() {
     first->resize(300, 200);
     first->close();
     QCOMPARE(helpWindows(), 0);
-    writeFile(dir.filePath(QStringLiteral("ravenmarkhelpfile.rtf")), "{\\rtf1 new manual}");
+    QVERIFY(!testfiles::write(dir.filePath(QStringLiteral("ravenmarkhelpfile.rtf")), "{\\rtf1 new manual}").isEmpty());
     frmHelp* again = launcher.present();
     QCOMPARE(helpWindows(), 1);
     QCOMPARE(again->textBox()->toPlainText(), QStringLiteral("new manual"));
