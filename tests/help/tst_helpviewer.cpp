@@ -20,7 +20,7 @@
 namespace {
 
 QString sourceDir() {
-    return QFileInfo(QStringLiteral(__FILE__)).absolutePath();
+    return QStringLiteral(RAVENMARK_SOURCE_DIR "/tests/help");
 }
 
 int helpWindows() {
