@@ -19,8 +19,8 @@ struct KeyBinding {
     std::int16_t defaultCode;
 };
 
-// The seventeen key labels, in the order the dialog loads them.
-inline constexpr std::array<KeyBinding, 17> KeyBindings{{
+// The eighteen key labels, in the order the dialog loads them.
+inline constexpr std::array<KeyBinding, 18> KeyBindings{{
     {"lblKeyStartStopClock", &SettingsRecord::StartStopClockKey, 83},
     {"lblKeyResetClock", &SettingsRecord::ResetClockKey, 82},
     {"lblKeyResetShotClock", &SettingsRecord::ResetShotClockKey, 84},
@@ -38,6 +38,7 @@ inline constexpr std::array<KeyBinding, 17> KeyBindings{{
     {"lblKeyPeriod1", &SettingsRecord::QPeriod1, 80},
     {"lblKeyTolH1", &SettingsRecord::QTOLH1, 118},
     {"lblKeyTolV1", &SettingsRecord::QTOLV1, 119},
+    {"lblKeyShortReset", &SettingsRecord::ShortResetKey, 89},
 }};
 
 // What a key is called on its label; empty for a key that cannot be bound (F1, F2,
