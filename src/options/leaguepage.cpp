@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -220,8 +221,16 @@ void LeaguePage::chooseShotClockSound() {
     if (file.isEmpty()) {
         return;
     }
-    if (!m_context.env.checkSound(file)) {
-        qCWarning(lcOptions) << "not a playable wave file:" << file;
+    // As with the buzzer: a file the horn could not play keeps the sound it has, and the operator
+    // is told why now, not at the end of a possession.
+    QString why;
+    if (!m_context.env.checkSound(file, &why)) {
+        qCWarning(lcOptions).noquote() << "not a playable wave file:" << file + ":" << why;
+        m_context.env.messages->warn(
+            window(), QStringLiteral("Shot Clock Horn"),
+            QStringLiteral("This file cannot be played as the shot-clock horn:\n%1\n\n%2\n\n"
+                           "The shot clock keeps its sound.")
+                .arg(QDir::toNativeSeparators(file), why));
         return;
     }
     setShotClockFile(file);

@@ -2,11 +2,11 @@
 // sounding at once when both clocks run out together. Each is found in its own band of what
 // the null sink plays, and must start on time and last as long as its file.
 
-#include "support/toneband.h"
-#include "support/soundboard.h"
 #include "platform/pulsesounddevice.h"
 #include "platform/soundclip.h"
+#include "support/soundboard.h"
 #include "support/soundsink.h"
+#include "support/toneband.h"
 
 #include <QApplication>
 #include <QSignalSpy>
