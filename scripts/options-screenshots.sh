@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Writes docs/screenshots/options-<page>.png: the options dialog on each of its six pages, on the default
+# Writes docs/screenshots/options-<page>.png: the options dialog on each of its pages, on the default
 # settings with a home picture, drawn offscreen with the Liberation fonts.
 set -euo pipefail
 cd "$(dirname "$0")/.."

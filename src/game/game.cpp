@@ -2,8 +2,10 @@
 
 #include "game/changetext.h"
 #include "game/gamelog.h"
+#include "settings/leagues.h"
 
 #include <limits>
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcGame, "ravenmark.game")
 
@@ -68,8 +70,17 @@ bool fitsInt16(qint64 value) {
 Game::Game(const SettingsRecord& settings, const MonotonicClock& clock, QObject* parent)
     : QObject(parent), m_settings(settings), m_clocks(new GameClock(clock, this)) {
     m_values[std::size_t(F::Period)] = 1;
+    m_ruleTimeouts = m_settings.TimeoutsPerGame;
+    m_values[std::size_t(F::TimeoutsHome)] = m_ruleTimeouts;
+    m_values[std::size_t(F::TimeoutsVisitor)] = m_ruleTimeouts;
+    m_rulePeriodLength = leagues::periodLength(m_settings, 1);
+    m_clocks->setResetTime(m_rulePeriodLength);
     m_clocks->game().setSeconds(m_clocks->resetTime());
     connect(m_clocks, &GameClock::runOut, this, &Game::runOut);
+    connect(m_clocks, &GameClock::ranOut, this, [this](bool gameClock, bool shotClock) {
+        const bool ownHorn = !m_settings.ShotClockFile.isEmpty();
+        emit hornsDue(gameClock || (shotClock && !ownHorn), shotClock && ownHorn);
+    });
 }
 
 int Game::typedMaximum(GameField field) {
@@ -203,12 +214,59 @@ bool Game::applyEntry(GameField field, QStringView change, int minimum, int maxi
 
 bool Game::quickKey(int keyCode) {
     for (const QuickKey& quick : QuickKeys) {
-        if (keyCode == m_settings.*quick.key) {
-            applyEntry(quick.field, quick.change, -1, limits(quick.field)->quickMaximum, GameCause::QuickKey);
-            return true;
+        if (keyCode != m_settings.*quick.key) {
+            continue;
         }
+        if (quick.field == F::Period) {
+            nextPeriod();
+        } else {
+            applyEntry(quick.field, quick.change, -1, limits(quick.field)->quickMaximum, GameCause::QuickKey);
+        }
+        return true;
     }
     return false;
+}
+
+void Game::nextPeriod() {
+    const qint64 before = value(F::Period);
+    const qint64 next = (before == -1 ? 0 : before) + 1;
+    if (next > limits(F::Period)->quickMaximum) {
+        return;
+    }
+    // The period moves on with what the league does between periods: team fouls back to 0, and
+    // past the regular periods the overtime length for the reset key.
+    changing(std::array{F::Period, F::FoulsHome, F::FoulsVisitor, F::GameClockReset}, GameCause::QuickKey,
+             [&] {
+                 store(F::Period, next);
+                 if (leagues::foulsResetEntering(m_settings, int(next))) {
+                     store(F::FoulsHome, 0);
+                     store(F::FoulsVisitor, 0);
+                 }
+                 const Currency length = leagues::periodLength(m_settings, int(next));
+                 if (length != m_rulePeriodLength) {
+                     m_clocks->setResetTime(length);
+                     m_rulePeriodLength = length;
+                 }
+             });
+}
+
+void Game::followRules() {
+    const Currency length = leagues::periodLength(m_settings, int(value(F::Period)));
+    if (length != std::exchange(m_rulePeriodLength, length)) {
+        const Currency old = m_clocks->resetTime();
+        const ClockEngine& clock = m_clocks->game();
+        if (!clock.running() && clock.seconds() == old) {
+            setValue(F::GameClock, length.units(), GameCause::Rules);
+        }
+        setValue(F::GameClockReset, length.units(), GameCause::Rules);
+    }
+    const qint64 timeouts = m_settings.TimeoutsPerGame;
+    const qint64 oldTimeouts = std::exchange(m_ruleTimeouts, timeouts);
+    for (GameField side : {F::TimeoutsHome, F::TimeoutsVisitor}) {
+        if (value(side) == oldTimeouts) {
+            setValue(side, timeouts, GameCause::Rules);
+        }
+    }
 }
 
 void Game::togglePossession(Side side) {
@@ -232,9 +290,24 @@ void Game::resetGameClock() {
 }
 
 void Game::resetShotClock() {
-    changing(std::array{F::ShotClock, F::ShotClockRunning}, GameCause::ClockCommand, [this] {
-        m_shotClockBlank = false;
-        m_clocks->resetShot(Currency::fromInt(m_settings.ShotClockResetTime));
+    resetShotClockTo(m_settings.ShotClockResetTime);
+}
+
+void Game::shortResetShotClock() {
+    if (m_settings.ShortReset > 0) {
+        resetShotClockTo(m_settings.ShortReset);
+    }
+}
+
+void Game::resetShotClockTo(int seconds) {
+    changing(std::array{F::ShotClock, F::ShotClockRunning}, GameCause::ClockCommand, [&] {
+        const Currency to = Currency::fromInt(seconds);
+        // A shot clock that is off for the rest of the period comes back only while the game
+        // clock has more time than the reset gives.
+        if (!m_settings.ShotClockOff || m_clocks->game().seconds() > to) {
+            m_shotClockBlank = false;
+        }
+        m_clocks->resetShot(to);
     });
 }
 
@@ -263,6 +336,11 @@ void Game::clearShotClock() {
 }
 
 void Game::checkRunOut(Currency game, Currency shot) {
+    // The rule books turn the shot clock off while the game clock shows less time than it: blank,
+    // and silent when it reaches zero.
+    if (m_settings.ShotClockOff && !m_shotClockBlank && game < shot) {
+        setValue(F::ShotClock, -1, GameCause::ClockRunOut);
+    }
     changing(std::array{F::ClockRunning, F::ShotClockRunning}, GameCause::ClockRunOut,
              [&] { m_clocks->checkRunOut(game, shot, m_shotClockBlank); });
 }

@@ -74,6 +74,12 @@ public:
     void startStop();
     void resetGameClock();
     void resetShotClock();
+    // The league's short reset (14 or 20 seconds); nothing in a league without one.
+    void shortResetShotClock();
+    // After the settings changed: a new period length or number of timeouts reaches the reset
+    // time, a clock standing at the old length and timeouts still at the old number; whatever the
+    // operator has changed since stays.
+    void followRules();
     void switchClockDisplay();
     // Typed times: a game time also becomes the reset time; each stops the shot clock. A typed
     // shot time on a blanked shot clock runs unseen.
@@ -87,6 +93,9 @@ public:
 
 signals:
     void changed(const GameEvent& event);
+    // A run-out's horns: the buzzer, and the shot clock's own horn when one is chosen. Without
+    // one the shot clock sounds the buzzer, once however many clocks ran out.
+    void hornsDue(bool buzzer, bool shotClockHorn);
     // A clock has run out: the horn should sound.
     void runOut();
 
@@ -95,9 +104,15 @@ private:
     template <typename Change>
     void changing(std::span<const GameField> fields, GameCause cause, Change change);
     bool store(GameField field, qint64 value);
+    // P: the period, and what the league does between periods.
+    void nextPeriod();
+    void resetShotClockTo(int seconds);
 
     const SettingsRecord& m_settings;
     GameClock* m_clocks;
     std::array<qint64, GameFieldCount> m_values{};
     bool m_shotClockBlank = false;
+    // The league's figures the game last took.
+    Currency m_rulePeriodLength;
+    qint64 m_ruleTimeouts = 0;
 };

@@ -25,26 +25,26 @@ void GameClock::resetShot(Currency seconds) {
 }
 
 void GameClock::checkRunOut(Currency game, Currency shot, bool shotClockBlank) {
+    bool shotOut = false;
     if (shot > Currency()) {
         m_shotArmed = true;
     } else if (!shotClockBlank && m_shotArmed) {
         m_shotArmed = false;
         m_shot->setRunning(false);
-        sound();
+        shotOut = true;
     }
-
-    if (game > Currency()) {
-        m_sounded = false;
-    } else {
+    const bool gameOut = game <= Currency();
+    if (gameOut) {
         m_game->setRunning(false);
         m_shot->setRunning(false);
-        sound();
     }
-}
-
-void GameClock::sound() {
-    if (!m_sounded) {
+    // Both clocks out in one refresh are one run-out, heard once (or on both horns at once).
+    if ((gameOut || shotOut) && !m_sounded) {
         m_sounded = true;
+        emit ranOut(gameOut, shotOut);
         emit runOut();
+    }
+    if (!gameOut) {
+        m_sounded = false;
     }
 }

@@ -41,11 +41,11 @@ public:
     void checkRunOut(Currency game, Currency shot, bool shotClockBlank);
 
 signals:
+    // A run-out, and which clocks ran out in it; runOut() follows at once.
+    void ranOut(bool gameClock, bool shotClock);
     void runOut();
 
 private:
-    void sound();
-
     ClockEngine* m_game;
     ClockEngine* m_shot;
     Currency m_resetTime = Currency::fromInt(GameClockStartSeconds);

@@ -11,10 +11,10 @@ constexpr std::array<const char*, GameFieldCount> FieldNames{
 };
 
 constexpr std::array CauseNames{
-    "quickKey",        "typedEntry", "clearKey", "clockCommand", "clockRunOut",
-    "possessionClick", "restore",    "undo",     "redo",         "newGame",
+    "quickKey", "typedEntry", "clearKey", "clockCommand", "clockRunOut", "possessionClick",
+    "restore",  "undo",       "redo",     "newGame",      "rules",
 };
-static_assert(CauseNames.size() == std::size_t(GameCause::NewGame) + 1, "a name for every cause");
+static_assert(CauseNames.size() == std::size_t(GameCause::Rules) + 1, "a name for every cause");
 
 } // namespace
 

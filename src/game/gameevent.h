@@ -40,6 +40,7 @@ enum class GameCause : quint8 {
     Undo,
     Redo,
     NewGame,
+    Rules, // the league's figures, changed in the options
 };
 
 // One change of one value, sent after the value has been set.

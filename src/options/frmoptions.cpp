@@ -1,5 +1,6 @@
 #include "options/frmoptions.h"
 
+#include "options/leaguepage.h"
 #include "options/optionsrules.h"
 #include "platform/keycodes.h"
 #include "platform/numlock.h"
@@ -67,6 +68,9 @@ frmOptions::frmOptions(const SettingsRecord& settings, OptionsEnvironment enviro
     SSTab1->addTab(m_text, QStringLiteral("Text"));
     SSTab1->addTab(m_pictures, QStringLiteral("Pictures"));
     SSTab1->addTab(m_other, QStringLiteral("Other Settings"));
+    m_league = new LeaguePage(m_context);
+    m_league->follow(m_other);
+    SSTab1->addTab(m_league, QStringLiteral("League"));
     txtGetKey->stackUnder(SSTab1);
     connect(m_keys, &KeysPage::resetKeysClicked, this, &frmOptions::resetKeys);
     connect(m_quickKeys, &QuickKeysPage::resetKeysClicked, this, &frmOptions::resetKeys);
@@ -105,6 +109,7 @@ void frmOptions::load(const SettingsRecord& s) {
     m_pictures->load(s);
     m_text->load(s);
     m_other->load(s);
+    m_league->load(s);
 }
 
 SettingsRecord frmOptions::staged() const {
@@ -118,6 +123,7 @@ SettingsRecord frmOptions::staged() const {
     m_text->save(r);
     m_pictures->save(r);
     m_other->save(r);
+    m_league->save(r);
     return r;
 }
 

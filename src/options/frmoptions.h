@@ -12,6 +12,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
+class LeaguePage;
 
 // The options dialog: every persisted option on six pages. It edits a copy of a settings
 // record; OK hands the edited record to the environment's commit, Cancel drops it. Each
@@ -81,6 +82,7 @@ private:
     TextPage* m_text = nullptr;
     PicturesPage* m_pictures = nullptr;
     OtherSettingsPage* m_other = nullptr;
+    LeaguePage* m_league = nullptr;
 
     // The key label waiting for a key, or none.
     QLabel* ReturnKeyToObj = nullptr;

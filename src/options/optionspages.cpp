@@ -51,13 +51,14 @@ QLabel* addKeyGroup(QWidget* page, const QString& title, const char* labelName, 
 // ---- Keys ----
 
 KeysPage::KeysPage(OptionsContext& context) : OptionsPage(context) {
-    const std::array<std::tuple<const char*, const char*, QPoint>, 6> groups{{
+    const std::array<std::tuple<const char*, const char*, QPoint>, 7> groups{{
         {"Start/Stop clock:", "lblKeyStartStopClock", {360, 600}},
         {"Reset clock:", "lblKeyResetClock", {2160, 600}},
         {"Reset shot-clock:", "lblKeyResetShotClock", {3960, 600}},
         {"Game/Clock switch:", "lblKeyClockSwitch", {360, 1440}},
         {"Clear Number:", "lblKeyClear", {2160, 1440}},
         {"Buzzer:", "lblKeyBuzzer", {3960, 1440}},
+        {"Short reset:", "lblKeyShortReset", {360, 2400}},
     }};
     for (const auto& [title, name, at] : groups) {
         addKeyGroup(this, QLatin1String(title), name, at);

@@ -18,8 +18,8 @@ struct KeyBinding {
     std::int16_t SettingsRecord::*field;
 };
 
-// The seventeen key labels, in the order the dialog loads them.
-inline constexpr std::array<KeyBinding, 17> KeyBindings{{
+// The eighteen key labels, in the order the dialog loads them.
+inline constexpr std::array<KeyBinding, 18> KeyBindings{{
     {"lblKeyStartStopClock", &SettingsRecord::StartStopClockKey},
     {"lblKeyResetClock", &SettingsRecord::ResetClockKey},
     {"lblKeyResetShotClock", &SettingsRecord::ResetShotClockKey},
@@ -37,6 +37,7 @@ inline constexpr std::array<KeyBinding, 17> KeyBindings{{
     {"lblKeyPeriod1", &SettingsRecord::QPeriod1},
     {"lblKeyTolH1", &SettingsRecord::QTOLH1},
     {"lblKeyTolV1", &SettingsRecord::QTOLV1},
+    {"lblKeyShortReset", &SettingsRecord::ShortResetKey},
 }};
 
 // What a key is called on its label; empty for a key that cannot be bound (F1, F2,

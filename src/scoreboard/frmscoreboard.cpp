@@ -15,6 +15,7 @@
 #include "presentation/fitpicture.h"
 #include "scoreboard/boarddesign.h"
 #include "scoreboard/clockreadouts.h"
+#include "scoreboard/horn.h"
 #include "settings/settingsnotifier.h"
 
 #include <QApplication>
@@ -65,7 +66,14 @@ frmScoreBoard::frmScoreBoard(QWidget* parent, BoardEnvironment environment)
     showNumbers();
     connect(m_game, &Game::changed, this, &frmScoreBoard::gameChanged);
     if (!m_env.showOnly) {
-        connect(m_game, &Game::runOut, this, &frmScoreBoard::Buzzer);
+        connect(m_game, &Game::hornsDue, this, [this](bool buzzer, bool shotClockHorn) {
+            if (buzzer) {
+                Buzzer();
+            }
+            if (shotClockHorn) {
+                m_shotClockHorn->sound();
+            }
+        });
     }
     // Every view follows the settings the same way, whoever changed them.
     connect(&settingsChanges(), &SettingsNotifier::changed, this, &frmScoreBoard::applySettings);
@@ -74,6 +82,14 @@ frmScoreBoard::frmScoreBoard(QWidget* parent, BoardEnvironment environment)
     m_mmcBuzzer->setParent(this);
     m_mmcBuzzer->setObjectName(QStringLiteral("mmcBuzzer"));
     connect(m_mmcBuzzer, &SoundDevice::finished, this, &frmScoreBoard::buzzerFinished);
+    if (m_env.shotClockHorn) {
+        m_env.shotClockHorn->setParent(this);
+    }
+    m_shotClockHorn = new Horn(
+        [this]() -> SoundDevice* {
+            return m_env.shotClockHorn ? std::exchange(m_env.shotClockHorn, nullptr) : new PulseSoundDevice;
+        },
+        this);
 
     m_tmrClock1 = new QTimer(this);
     m_tmrClock1->setObjectName(QStringLiteral("tmrClock1"));
@@ -87,6 +103,7 @@ frmScoreBoard::frmScoreBoard(QWidget* parent, BoardEnvironment environment)
 frmScoreBoard::~frmScoreBoard() {
     // Release the sound device whatever way the window goes.
     m_mmcBuzzer->close();
+    m_shotClockHorn->close();
 }
 
 template <typename T> T* frmScoreBoard::element(const char* name) const {
@@ -149,6 +166,7 @@ QList<QWidget*> frmScoreBoard::tabOrder() const {
 void frmScoreBoard::loadBoard() {
     m_layout.RecordLayout(*this);
     openBuzzer();
+    m_shotClockHorn->open(m_settings.ShotClockFile);
     RefreshTime();
     UpdateLabels();
     UpdateFormColors();
@@ -161,8 +179,16 @@ void frmScoreBoard::loadBoard() {
 void frmScoreBoard::applySettings() {
     UpdateLabels();
     UpdateFormColors();
+    if (!m_env.showOnly) {
+        m_game->followRules();
+    }
     RefreshTime();
     reloadBuzzer();
+    m_shotClockHorn->reload(m_settings.ShotClockFile);
+}
+
+SoundDevice* frmScoreBoard::shotClockHornDevice() const {
+    return m_shotClockHorn->device();
 }
 
 // ---------------------------------------------------------------- selection
@@ -320,6 +346,9 @@ void frmScoreBoard::AllKeyCode(int keyCode) {
         ResetGameClock();
     } else if (keyCode == s.ResetShotClockKey) {
         ResetShotClock();
+    } else if (keyCode == s.ShortResetKey) {
+        m_game->shortResetShotClock();
+        RefreshTime();
     } else if (keyCode == s.ClockSwitchKey) {
         SwitchClockDisplay();
     } else if (keyCode == s.BuzzerKey) {
@@ -569,6 +598,7 @@ void frmScoreBoard::closeEvent(QCloseEvent* event) {
     if (!m_mmcBuzzer->fileName().isEmpty()) {
         m_mmcBuzzer->close();
     }
+    m_shotClockHorn->close();
     event->accept();
     emit closed();
 }

@@ -22,6 +22,7 @@ class ImageBox;
 class MonotonicClock;
 class SoundDevice;
 class QLabel;
+class Horn;
 class QTimer;
 class QWindow;
 
@@ -31,6 +32,7 @@ struct BoardEnvironment {
     const SettingsRecord* settings = &Settings; // read, never written
     const MonotonicClock* clock = nullptr;      // the countdown engines' time source
     SoundDevice* buzzer = nullptr;              // the board takes ownership
+    SoundDevice* shotClockHorn = nullptr;       // the same; none: a real device once a horn file is chosen
     std::function<QTime()> timeOfDay;           // the time the read-out switch shows
     std::function<bool()> twelveHourClock;      // whether the system shows 12-hour times
     Game* game = nullptr;  // the game to show, which must outlive the board; none: the board keeps its own
@@ -87,6 +89,8 @@ public:
     ClockEngine& teGame() const { return m_game->clocks().game(); }
     ClockEngine& teShotClock() const { return m_game->clocks().shot(); }
     SoundDevice& mmcBuzzer() const { return *m_mmcBuzzer; }
+    // The shot clock's own horn's device; nullptr until a horn file has been opened.
+    SoundDevice* shotClockHornDevice() const;
     QTimer& tmrClock1() const { return *m_tmrClock1; }
     const ClockBoundaryTimer& clockBoundary() const { return *m_clockBoundary; }
     const modStretch::BoardLayout& layout() const { return m_layout; }
@@ -167,6 +171,7 @@ private:
     // Refreshes at the game clock's last tenths and its end, between the regular refreshes.
     ClockBoundaryTimer* m_clockBoundary = nullptr;
     SoundDevice* m_mmcBuzzer = nullptr;
+    Horn* m_shotClockHorn = nullptr; // the shot clock's own horn, when one is chosen
 
     // The design geometry of every element, recorded once; every resize scales from it.
     modStretch::BoardLayout m_layout;

@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 
+#include "settings/leagues.h"
 #include "settings/settingsnotifier.h"
 #include "settings/settingsstore.h"
 
@@ -23,11 +24,12 @@ constexpr const char* Quick = "QuickKeySettings";
 constexpr const char* Text = "TextSettings";
 constexpr const char* Pic = "PicSettings";
 constexpr const char* Additional = "AdditionalSettings";
+constexpr const char* Rules = "RuleSettings";
 
 // Sections, key names and defaults of the store, in the order the load reads them. Five
 // keys sit in sections their names do not suggest (LEDSelectedWidth, BuzzerFile,
 // NumLockForce, LEDType, TeamSize); users' stores already hold them there.
-constexpr std::array<SettingKey, 42> Table{{
+constexpr std::array<SettingKey, 51> Table{{
     {Id::TimeColor, Color, "TimeColor", "33023", &R::TimeColor},
     {Id::LEDBack, Color, "LEDBack", "0", &R::LEDBack},
     {Id::ScoreColor, Color, "ScoreColor", "255", &R::ScoreColor},
@@ -70,6 +72,18 @@ constexpr std::array<SettingKey, 42> Table{{
     {Id::BonusInner, Additional, "BonusInner", "7", &R::BonusInner},
     {Id::BonusOuter, Additional, "BonusOuter", "10", &R::BonusOuter},
     {Id::GamePeriod, Additional, "GamePeriod", "0", &R::GamePeriod},
+    // Y sits beside T, the full reset, and no other default uses it.
+    {Id::ShortResetKey, Keys, "ShortResetKey", "89", &R::ShortResetKey},
+    // The defaults are the board's habits before leagues were known: a file without this
+    // section plays as it always did.
+    {Id::League, Rules, "League", "Custom", &R::League},
+    {Id::PeriodSeconds, Rules, "PeriodSeconds", "600", &R::PeriodSeconds},
+    {Id::OvertimeSeconds, Rules, "OvertimeSeconds", "600", &R::OvertimeSeconds},
+    {Id::ShortReset, Rules, "ShortReset", "0", &R::ShortReset},
+    {Id::FoulsResetEachPeriod, Rules, "FoulsResetEachPeriod", "No", &R::FoulsResetEachPeriod},
+    {Id::ShotClockOff, Rules, "ShotClockOff", "No", &R::ShotClockOff},
+    {Id::ShotClockFile, Rules, "ShotClockFile", "", &R::ShotClockFile},
+    {Id::TimeoutsPerGame, Rules, "TimeoutsPerGame", "0", &R::TimeoutsPerGame},
 }};
 
 constexpr bool tableFollowsIds() {
@@ -100,6 +114,7 @@ constexpr std::array SaveOrder{Id::TimeColor,
                                Id::ClockSwitchKey,
                                Id::ClearKey,
                                Id::BuzzerKey,
+                               Id::ShortResetKey,
                                Id::QScoreH1,
                                Id::QScoreH2,
                                Id::QScoreH3,
@@ -125,6 +140,14 @@ constexpr std::array SaveOrder{Id::TimeColor,
                                Id::BonusInner,
                                Id::BonusOuter,
                                Id::GamePeriod,
+                               Id::League,
+                               Id::PeriodSeconds,
+                               Id::OvertimeSeconds,
+                               Id::ShortReset,
+                               Id::FoulsResetEachPeriod,
+                               Id::ShotClockOff,
+                               Id::ShotClockFile,
+                               Id::TimeoutsPerGame,
                                Id::IsKeyCode};
 
 constexpr bool saveWritesEveryKeyOnce() {
@@ -152,6 +175,17 @@ QString latin1(const char* text) {
     return QLatin1StringView(text);
 }
 
+// Exactly "Yes" or "No"; anything else is not a yes/no.
+std::optional<bool> storedYesNo(QStringView text) {
+    if (text == u"Yes") {
+        return true;
+    }
+    if (text == u"No") {
+        return false;
+    }
+    return std::nullopt;
+}
+
 template <typename Int> std::optional<Int> storedInteger(QStringView text) {
     const std::optional<std::int64_t> value = parseStoredNumber(text);
     if (!value || !std::in_range<Int>(*value)) {
@@ -176,6 +210,8 @@ void assign(SettingsRecord& record, const SettingField& field, const QString& te
                 } else if constexpr (std::is_same_v<Value, Currency>) {
                     target =
                         Currency::fromText(text).value_or(Currency::fromText(fallback).value_or(Currency()));
+                } else if constexpr (std::is_same_v<Value, bool>) {
+                    target = storedYesNo(text).value_or(storedYesNo(fallback).value_or(false));
                 } else {
                     target = storedInteger<Value>(text).value_or(storedInteger<Value>(fallback).value_or(0));
                 }
@@ -265,6 +301,8 @@ QString storedText(const SettingsRecord& record, const SettingKey& key) {
                     return value;
                 } else if constexpr (std::is_same_v<Value, Currency>) {
                     return value.toText();
+                } else if constexpr (std::is_same_v<Value, bool>) {
+                    return value ? QStringLiteral("Yes") : QStringLiteral("No");
                 } else {
                     return QString::number(value);
                 }
@@ -365,6 +403,13 @@ void LoadSettings(const SettingsStore& store, SettingsRecord& into, const QStrin
 
     // 8.-10. Texts and team-name size, pictures and digit style, additional settings.
     loader.loadRange(Id::TitleText, Id::GamePeriod);
+
+    // 11. The short-reset key and the league rules, with figures the board cannot use sent
+    // back to their defaults.
+    loader.loadRange(Id::ShortResetKey, Id::TimeoutsPerGame);
+    for (Id id : leagues::unusable(into)) {
+        loader.restoreDefaults(std::array{id});
+    }
 }
 
 bool SaveSettings(SettingsStore& store, const SettingsRecord& record) {

@@ -71,6 +71,24 @@ struct SettingsRecord {
     // 0 periods, any other value halves.
     std::int16_t GamePeriod{};
 
+    // Resets the shot clock to ShortReset; rebound like the six main keys.
+    std::int16_t ShortResetKey{};
+
+    // League rules. League names the preset the figures below came from, "Custom" once any was
+    // edited; the board goes by the figures, never by the name.
+    QString League;
+    std::int32_t PeriodSeconds{};
+    std::int32_t OvertimeSeconds{};
+    // 0: no short reset.
+    std::int16_t ShortReset{};
+    bool FoulsResetEachPeriod{};
+    // Blank and silence the shot clock while the game clock shows less time than it.
+    bool ShotClockOff{};
+    // The shot clock's own horn; empty: it sounds the buzzer.
+    QString ShotClockFile;
+    // What both teams' timeouts left start at.
+    std::int16_t TimeoutsPerGame{};
+
     bool operator==(const SettingsRecord&) const = default;
 };
 
@@ -149,12 +167,22 @@ enum class SettingId {
     BonusInner,
     BonusOuter,
     GamePeriod,
+    ShortResetKey,
+    League,
+    PeriodSeconds,
+    OvertimeSeconds,
+    ShortReset,
+    FoulsResetEachPeriod,
+    ShotClockOff,
+    ShotClockFile,
+    TimeoutsPerGame,
 };
 
 // Where a key's value goes in the record; IsKeyCode has no field (monostate).
+// Yes/no options are stored as "Yes" and "No".
 using SettingField =
     std::variant<std::monostate, std::int32_t SettingsRecord::*, std::int16_t SettingsRecord::*,
-                 QString SettingsRecord::*, Currency SettingsRecord::*>;
+                 QString SettingsRecord::*, Currency SettingsRecord::*, bool SettingsRecord::*>;
 
 // Two defaults depend on what is around them rather than being fixed texts.
 enum class SettingDefault {

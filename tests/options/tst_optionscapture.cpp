@@ -28,7 +28,7 @@ void TestOptionsCapture::defaultCaptions_data() {
         {"lblKeyHS1", "Insert"},       {"lblKeyHS2", "Home"},        {"lblKeyHS3", "Page Up"},
         {"lblKeyVS1", "Delete"},       {"lblKeyVS2", "End"},         {"lblKeyVS3", "Page Down"},
         {"lblKeyHF1", "F11"},          {"lblKeyVF1", "F12"},         {"lblKeyTolH1", "F7"},
-        {"lblKeyTolV1", "F8"},         {"lblKeyPeriod1", "P"},
+        {"lblKeyTolV1", "F8"},         {"lblKeyPeriod1", "P"},       {"lblKeyShortReset", "Y"},
     };
     for (const auto& [label, caption] : rows) {
         QTest::newRow(label) << label << caption;
@@ -60,6 +60,13 @@ void TestOptionsCapture::capture_data() {
     row("key owned by another label refused",
         {"click lblKeyBuzzer", "key S", "expect lblKeyBuzzer|Choose another|66|yes",
          "expect lblKeyStartStopClock|S|83|no"});
+    row("short reset refuses the full reset's key",
+        {"click lblKeyShortReset", "key T", "expect lblKeyShortReset|Choose another|89|yes"});
+    row("full reset refuses the short reset's key",
+        {"click lblKeyResetShotClock", "key Y", "expect lblKeyResetShotClock|Choose another|84|yes"});
+    row("short reset refuses F2",
+        {"click lblKeyShortReset", "key F2", "expect lblKeyShortReset|Choose another|89|yes"});
+    row("short reset rebinds", {"click lblKeyShortReset", "key Q", "expect lblKeyShortReset|Q|81|no"});
     row("label's own key accepted",
         {"click lblKeyStartStopClock", "key S", "expect lblKeyStartStopClock|S|83|no"});
     row("free key binds", {"click lblKeyBuzzer", "key Q", "expect lblKeyBuzzer|Q|81|no"});
@@ -124,6 +131,8 @@ void TestOptionsCapture::capture() {
         {"S", {Qt::Key_S, {}}},
         {"Q", {Qt::Key_Q, {}}},
         {"R", {Qt::Key_R, {}}},
+        {"T", {Qt::Key_T, {}}},
+        {"Y", {Qt::Key_Y, {}}},
         {"Insert", {Qt::Key_Insert, {}}},
         {"Shift", {Qt::Key_Shift, Qt::ShiftModifier}},
         {"Shift+Q", {Qt::Key_Q, Qt::ShiftModifier}},

@@ -9,6 +9,7 @@
 
 #include <QAccessibleValueInterface>
 #include <QBuffer>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDataStream>
 #include <QDir>
@@ -18,6 +19,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <optional>
@@ -110,7 +112,7 @@ SettingsRecord everythingChanged(const QString& wave, const QString& picture) {
     }
     r.LEDSelectedWidth = 3;
     const char* letters =
-        "ADEFGHIJKLMNOQUVW"; // no default key uses these, so every rebind finds its key free
+        "ADEFGHIJKLMNOQUVWX"; // no default key uses these, so every rebind finds its key free
     for (const options::KeyBinding& binding : options::KeyBindings) {
         r.*binding.field = static_cast<std::int16_t>(*letters++);
     }
@@ -126,6 +128,13 @@ SettingsRecord everythingChanged(const QString& wave, const QString& picture) {
     r.BonusInner = 5;
     r.BonusOuter = 8;
     r.GamePeriod = 1;
+    r.PeriodSeconds = 450;
+    r.OvertimeSeconds = 180;
+    r.ShortReset = 14;
+    r.TimeoutsPerGame = 3;
+    r.FoulsResetEachPeriod = true;
+    r.ShotClockOff = true;
+    r.ShotClockFile = wave;
     return r;
 }
 
@@ -204,6 +213,14 @@ void TestOptionsDialog::okWithEveryValueChanged() {
     f.child<RaisingScrollBar>(QStringLiteral("vsBonusInner"))->setShownValue(5);
     f.child<RaisingScrollBar>(QStringLiteral("vsBonusOuter"))->setShownValue(8);
     f.child<QRadioButton>(QStringLiteral("otnGameHalf"))->click();
+    for (auto [name, value] : {std::pair{"spnPeriod", 450}, std::pair{"spnOvertime", 180},
+                               std::pair{"spnShortReset", 14}, std::pair{"spnTimeouts", 3}}) {
+        f.child<QSpinBox>(QLatin1String(name))->setValue(value);
+    }
+    f.child<QCheckBox>(QStringLiteral("chkFoulsReset"))->click();
+    f.child<QCheckBox>(QStringLiteral("chkShotClockOff"))->click();
+    f.chooser.setNextFileName(wave);
+    click(f, "cmdShotClockSound");
     click(f, "cmdOk");
 
     // THEN commit gets exactly that record, NumLock goes off, and the next opening shows it all.
@@ -307,6 +324,14 @@ void TestOptionsDialog::resetAnsweredYes() {
     expected.TeamSize = custom.TeamSize;
     expected.LEDType = custom.LEDType;
     expected.LEDSelected = 4210752;
+    // The league page has no reset of its own; "Reset Settings" stays on its page.
+    expected.PeriodSeconds = custom.PeriodSeconds;
+    expected.OvertimeSeconds = custom.OvertimeSeconds;
+    expected.ShortReset = custom.ShortReset;
+    expected.TimeoutsPerGame = custom.TimeoutsPerGame;
+    expected.FoulsResetEachPeriod = custom.FoulsResetEachPeriod;
+    expected.ShotClockOff = custom.ShotClockOff;
+    expected.ShotClockFile = custom.ShotClockFile;
     QCOMPARE(f.dialog->staged(), expected);
     QCOMPARE(centreColour(f.child(QStringLiteral("picTimeC"))), rgbcolor::toQColor(33023));
     QCOMPARE(f.label(QStringLiteral("lblKeyBuzzer"))->text(), QStringLiteral("B"));
@@ -657,8 +682,8 @@ void TestOptionsDialog::pagesRender() {
     QVERIFY(f.showActive());
     auto* tabs = f.child<QTabWidget>(QStringLiteral("SSTab1"));
     const QString out = qEnvironmentVariable("RAVENMARK_SCREENSHOT_DIR");
-    const char* names[] = {"keys", "quick-keys", "colors", "text", "pictures", "other-settings"};
-    QCOMPARE(tabs->count(), 6);
+    const char* names[] = {"keys", "quick-keys", "colors", "text", "pictures", "other-settings", "league"};
+    QCOMPARE(tabs->count(), 7);
     for (int page = 0; page < tabs->count(); ++page) {
         tabs->setCurrentIndex(page);
         QWidget* pageWidget = tabs->widget(page);

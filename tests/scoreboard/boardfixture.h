@@ -29,6 +29,7 @@ using FakeBuzzer = FakeSound;
 struct BoardFixture {
     ManualClock clock;
     FakeBuzzer* buzzer = nullptr;
+    FakeSound* shotHorn = nullptr; // the shot clock's own horn, opened when ShotClockFile names a file
     QTime timeOfDay = QTime(14, 35);
     bool twelveHour = false;
     std::unique_ptr<frmScoreBoard> board;
@@ -49,6 +50,8 @@ struct BoardFixture {
         BoardEnvironment env;
         env.clock = &clock;
         env.buzzer = buzzer;
+        shotHorn = new FakeSound;
+        env.shotClockHorn = shotHorn;
         env.timeOfDay = [this] {
             return timeOfDay;
         };

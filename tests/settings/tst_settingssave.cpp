@@ -35,6 +35,17 @@ protected:
 // A stored text for every key that no default has, different for each key.
 QString changedText(const SettingKey& key) {
     const int n = static_cast<int>(key.id);
+    // Rules the board can only use within their range, and a league it knows.
+    switch (key.id) {
+    case SettingId::League:
+        return QStringLiteral("NBA");
+    case SettingId::ShortReset:
+        return QStringLiteral("14");
+    case SettingId::TimeoutsPerGame:
+        return QStringLiteral("7");
+    default:
+        break;
+    }
     return std::visit(
         [&](auto member) -> QString {
             using Member = decltype(member);
@@ -44,6 +55,8 @@ QString changedText(const SettingKey& key) {
                 return QStringLiteral("Changed %1").arg(QLatin1StringView(key.key));
             } else if constexpr (std::is_same_v<Member, Currency SettingsRecord::*>) {
                 return QStringLiteral("31.0625");
+            } else if constexpr (std::is_same_v<Member, bool SettingsRecord::*>) {
+                return QStringLiteral("Yes"); // every yes/no defaults to "No"
             } else {
                 return QString::number(1000 + n);
             }
