@@ -25,9 +25,17 @@ struct PulseSoundDevice::Engine {
     // Sounds the prepared stream, or a new one.
     void begin();
     void startStream(bool corked);
+    // A second, corked stream for the play after this one, so that a play pressed as
+    // this one ends does not wait for a new stream (which a busy server can take a
+    // tenth of a second or more to set up).
+    void prepareStandby();
+    // Makes the standby stream the prepared one, once the played one is gone.
+    void promoteStandby();
+    pa_stream* newStream(bool corked);
     void uncork();
     void drainIfWritten();
     void dropStream();
+    static void release(pa_stream*& stream);
     void dropContext();
     // Tells the device, through its event loop, that play `id` ended.
     void post(quint64 id, int delayMs) const;
@@ -55,6 +63,9 @@ struct PulseSoundDevice::Engine {
     bool pending = false;
     // The server's absence has been logged; once is enough until it is back.
     bool reportedDown = false;
+    // The next play's stream, filled and corked, while `stream` plays.
+    pa_stream* standby = nullptr;
+    size_t standbyWritten = 0;
 };
 
 namespace {
@@ -82,6 +93,7 @@ PulseSoundDevice::Engine::~Engine() {
     }
     pa_threaded_mainloop_stop(loop);
     dropStream();
+    release(standby);
     dropContext();
     pa_threaded_mainloop_free(loop);
 }
@@ -138,6 +150,7 @@ void PulseSoundDevice::Engine::begin() {
         started = true;
         if (pa_stream_get_state(stream) == PA_STREAM_READY) {
             uncork();
+            prepareStandby();
         }
         // else uncorked as soon as it is ready
     } else if (connected()) {
@@ -147,6 +160,24 @@ void PulseSoundDevice::Engine::begin() {
         pending = true;
         connect();
     }
+}
+
+void PulseSoundDevice::Engine::prepareStandby() {
+    if (clip && stream && !standby && connected()) {
+        standby = newStream(true);
+        standbyWritten = 0;
+    }
+}
+
+void PulseSoundDevice::Engine::promoteStandby() {
+    if (stream || !standby) {
+        return;
+    }
+    stream = standby;
+    written = standbyWritten;
+    standby = nullptr;
+    started = false;
+    draining = false;
 }
 
 void PulseSoundDevice::Engine::uncork() {
@@ -177,22 +208,28 @@ void PulseSoundDevice::Engine::startStream(bool corked) {
         }
         return;
     }
+    written = 0;
+    started = !corked;
+    draining = false;
+    stream = newStream(corked);
+    if (!stream && !corked) {
+        post(playId, 0);
+    }
+}
+
+pa_stream* PulseSoundDevice::Engine::newStream(bool corked) {
     pa_sample_spec sampleFormat{PA_SAMPLE_FLOAT32LE, static_cast<uint32_t>(clip->sampleRate),
                                 static_cast<uint8_t>(clip->channels)};
     pa_channel_map map;
     pa_channel_map_init_extend(&map, sampleFormat.channels, PA_CHANNEL_MAP_DEFAULT);
-    stream = pa_stream_new(context, "Buzzer", &sampleFormat, &map);
-    if (!stream) {
+    pa_stream* made = pa_stream_new(context, "Buzzer", &sampleFormat, &map);
+    if (!made) {
         qCWarning(lcSound, "cannot play the buzzer: %s", pa_strerror(pa_context_errno(context)));
-        post(playId, 0);
-        return;
+        return nullptr;
     }
-    written = 0;
     aheadBytes = pa_usec_to_bytes(AheadMs * PA_USEC_PER_MSEC, &sampleFormat);
-    started = !corked;
-    draining = false;
-    pa_stream_set_state_callback(stream, onStreamState, this);
-    pa_stream_set_write_callback(stream, onWrite, this);
+    pa_stream_set_state_callback(made, onStreamState, this);
+    pa_stream_set_write_callback(made, onWrite, this);
     // A small target buffer: the sound starts as soon as that much is written, and the
     // server keeps no more than that ahead of the speaker.
     pa_buffer_attr attr;
@@ -206,16 +243,18 @@ void PulseSoundDevice::Engine::startStream(bool corked) {
     if (corked) {
         flags = static_cast<pa_stream_flags_t>(flags | PA_STREAM_START_CORKED);
     }
-    if (pa_stream_connect_playback(stream, nullptr, &attr, flags, nullptr, nullptr) < 0) {
+    if (pa_stream_connect_playback(made, nullptr, &attr, flags, nullptr, nullptr) < 0) {
         qCWarning(lcSound, "cannot play the buzzer: %s", pa_strerror(pa_context_errno(context)));
-        dropStream();
-        if (!corked) {
-            post(playId, 0);
-        }
+        release(made);
     }
+    return made;
 }
 
 void PulseSoundDevice::Engine::dropStream() {
+    release(stream);
+}
+
+void PulseSoundDevice::Engine::release(pa_stream*& stream) {
     if (!stream) {
         return;
     }
@@ -286,8 +325,10 @@ void PulseSoundDevice::Engine::onStreamState(pa_stream* stream, void* user) {
     }
     const pa_stream_state_t state = pa_stream_get_state(stream);
     if (state == PA_STREAM_READY && engine->started) {
-        // A play asked for while the prepared stream was still connecting.
+        // A play asked for while the prepared stream was still connecting. The standby
+        // is made only now, so as not to slow the stream that is to sound.
         engine->uncork();
+        engine->prepareStandby();
     } else if ((state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) && engine->started) {
         // The server went away mid-play, or refused the stream; the context reports which.
         // A prepared stream that fails is made again by the next play.
@@ -297,20 +338,23 @@ void PulseSoundDevice::Engine::onStreamState(pa_stream* stream, void* user) {
 
 void PulseSoundDevice::Engine::onWrite(pa_stream* stream, size_t bytes, void* user) {
     auto* engine = static_cast<Engine*>(user);
-    if (stream != engine->stream || !engine->clip) {
+    if ((stream != engine->stream && stream != engine->standby) || !engine->clip) {
         return;
     }
+    size_t& written = stream == engine->stream ? engine->written : engine->standbyWritten;
     const size_t total = engine->clip->samples.size() * sizeof(float);
     // Far more than asked for: the server queues it, so a busy machine that keeps this
     // thread waiting cannot starve the sound, while the small target buffer still sets
     // how soon the sink plays what it is given.
-    const size_t count = std::min(std::max(bytes, engine->aheadBytes), total - engine->written);
+    const size_t count = std::min(std::max(bytes, engine->aheadBytes), total - written);
     if (count > 0) {
         const auto* data = reinterpret_cast<const char*>(engine->clip->samples.data());
-        pa_stream_write(stream, data + engine->written, count, nullptr, 0, PA_SEEK_RELATIVE);
-        engine->written += count;
+        pa_stream_write(stream, data + written, count, nullptr, 0, PA_SEEK_RELATIVE);
+        written += count;
     }
-    engine->drainIfWritten();
+    if (stream == engine->stream) {
+        engine->drainIfWritten();
+    }
 }
 
 void PulseSoundDevice::Engine::onDrained(pa_stream* stream, int success, void* user) {
@@ -429,6 +473,7 @@ void PulseSoundDevice::close() {
     if (m_engine->loop) {
         Locker lock(m_engine->loop);
         m_engine->dropStream();
+        m_engine->release(m_engine->standby);
         m_engine->clip.reset();
     }
 }
@@ -458,7 +503,8 @@ void PulseSoundDevice::finish() {
         Locker lock(m_engine->loop);
         m_engine->pending = false;
         m_engine->dropStream();
-        // Ready for the next play.
+        // Ready for the next play: the standby if there is one, else a new stream.
+        m_engine->promoteStandby();
         m_engine->prepare();
     }
     m_playing = false;
