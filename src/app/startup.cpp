@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/frmsplash.h"
+#include "audience/audience.h"
 #include "options/frmoptions.h"
 #include "platform/numlock.h"
 #include "platform/pulsesounddevice.h"
@@ -44,6 +45,16 @@ void Startup::openBoard() {
     connect(m_board, &frmScoreBoard::optionsRequested, this, &Startup::showOptions);
     connect(m_board, &frmScoreBoard::closed, this, &Startup::boardClosed);
     m_board->show();
+    openAudience();
+}
+
+void Startup::openAudience() {
+    m_audience = std::make_unique<Audience>(*m_board, nullptr);
+    AudienceController* controller = &m_audience->controller();
+    connect(m_board, &frmScoreBoard::audienceToggleRequested, controller, &AudienceController::toggleShown);
+    connect(m_board, &frmScoreBoard::audienceBlackoutRequested, controller,
+            &AudienceController::toggleBlackout);
+    controller->start();
 }
 
 void Startup::boardClosed() {
@@ -73,6 +84,7 @@ void Startup::showOptions() {
         env.commit = &Startup::commitOptions;
         env.setNumLock = &modGrabKeys::SetNumLock;
         env.sound = m_optionsSound;
+        env.screens = audienceScreens;
         m_options = std::make_unique<frmOptions>(Settings, env);
     }
     // Modal: the splash or the board that asked waits here until the dialog closes.

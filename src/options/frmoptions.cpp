@@ -66,6 +66,8 @@ frmOptions::frmOptions(const SettingsRecord& settings, OptionsEnvironment enviro
     SSTab1->addTab(m_text, QStringLiteral("Text"));
     SSTab1->addTab(m_pictures, QStringLiteral("Pictures"));
     SSTab1->addTab(m_other, QStringLiteral("Other Settings"));
+    m_audience = new AudiencePage(m_context);
+    SSTab1->addTab(m_audience, QStringLiteral("Audience"));
     txtGetKey->stackUnder(SSTab1);
     connect(m_keys, &KeysPage::resetKeysClicked, this, &frmOptions::resetKeys);
     connect(m_quickKeys, &QuickKeysPage::resetKeysClicked, this, &frmOptions::resetKeys);
@@ -104,6 +106,7 @@ void frmOptions::load(const SettingsRecord& s) {
     m_pictures->load(s);
     m_text->load(s);
     m_other->load(s);
+    m_audience->load(s);
 }
 
 SettingsRecord frmOptions::staged() const {
@@ -117,6 +120,7 @@ SettingsRecord frmOptions::staged() const {
     m_text->save(r);
     m_pictures->save(r);
     m_other->save(r);
+    m_audience->save(r);
     return r;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "options/audiencepage.h"
 #include "options/optionsenvironment.h"
 #include "options/optionspages.h"
 #include "options/optionswidgets.h"
@@ -79,6 +80,7 @@ private:
     TextPage* m_text = nullptr;
     PicturesPage* m_pictures = nullptr;
     OtherSettingsPage* m_other = nullptr;
+    AudiencePage* m_audience = nullptr;
 
     // The key label waiting for a key, or none.
     QLabel* ReturnKeyToObj = nullptr;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/screenidentity.h"
 #include "settings/settings.h"
 
 #include <QColor>
@@ -101,6 +102,8 @@ struct OptionsEnvironment {
     // Whether a chosen file can be played as the buzzer.
     std::function<bool(const QString& path)> checkSound;
     SoundDevice* sound = nullptr; // plays a chosen sound once; not owned; optional
+    // The screens the audience window may go to; empty: the ones connected now.
+    std::function<QList<ScreenInfo>()> screens;
 };
 
 namespace options {

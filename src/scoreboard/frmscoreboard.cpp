@@ -308,6 +308,16 @@ void frmScoreBoard::AllKeyCode(int keyCode) {
         return;
     }
     const SettingsRecord& s = m_settings;
+    // Fixed keys, ahead of the stored ones: a binding left from a version in which F3 or F4
+    // could be bound does not take them from the audience window.
+    if (keyCode == VkF3) {
+        emit audienceToggleRequested();
+        return;
+    }
+    if (keyCode == VkF4) {
+        emit audienceBlackoutRequested();
+        return;
+    }
     if (keyCode == s.StartStopClockKey) {
         StartStopClock();
     } else if (keyCode == s.ResetClockKey) {

@@ -23,11 +23,12 @@ constexpr const char* Quick = "QuickKeySettings";
 constexpr const char* Text = "TextSettings";
 constexpr const char* Pic = "PicSettings";
 constexpr const char* Additional = "AdditionalSettings";
+constexpr const char* Audience = "AudienceSettings";
 
 // Sections, key names and defaults of the store, in the order the load reads them. Five
 // keys sit in sections their names do not suggest (LEDSelectedWidth, BuzzerFile,
 // NumLockForce, LEDType, TeamSize); users' stores already hold them there.
-constexpr std::array<SettingKey, 42> Table{{
+constexpr std::array<SettingKey, 46> Table{{
     {Id::TimeColor, Color, "TimeColor", "33023", &R::TimeColor},
     {Id::LEDBack, Color, "LEDBack", "0", &R::LEDBack},
     {Id::ScoreColor, Color, "ScoreColor", "255", &R::ScoreColor},
@@ -70,6 +71,10 @@ constexpr std::array<SettingKey, 42> Table{{
     {Id::BonusInner, Additional, "BonusInner", "7", &R::BonusInner},
     {Id::BonusOuter, Additional, "BonusOuter", "10", &R::BonusOuter},
     {Id::GamePeriod, Additional, "GamePeriod", "0", &R::GamePeriod},
+    {Id::Screen, Audience, "Screen", "", &R::Screen},
+    {Id::ScreenModel, Audience, "ScreenModel", "", &R::ScreenModel},
+    {Id::ScreenSerial, Audience, "ScreenSerial", "", &R::ScreenSerial},
+    {Id::OpenAtStart, Audience, "OpenAtStart", "No", &R::OpenAtStart},
 }};
 
 constexpr bool tableFollowsIds() {
@@ -125,6 +130,10 @@ constexpr std::array SaveOrder{Id::TimeColor,
                                Id::BonusInner,
                                Id::BonusOuter,
                                Id::GamePeriod,
+                               Id::Screen,
+                               Id::ScreenModel,
+                               Id::ScreenSerial,
+                               Id::OpenAtStart,
                                Id::IsKeyCode};
 
 constexpr bool saveWritesEveryKeyOnce() {
@@ -361,6 +370,12 @@ void LoadSettings(const SettingsStore& store, SettingsRecord& into, const QStrin
 
     // 8.-10. Texts and team-name size, pictures and digit style, additional settings.
     loader.loadRange(Id::TitleText, Id::GamePeriod);
+    // 11. The audience's screen.
+    loader.loadRange(Id::Screen, Id::OpenAtStart);
+}
+
+bool audienceOpensAtStart(const SettingsRecord& record) {
+    return record.OpenAtStart == u"Yes";
 }
 
 bool SaveSettings(SettingsStore& store, const SettingsRecord& record) {

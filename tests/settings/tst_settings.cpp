@@ -120,6 +120,8 @@ void TestSettings::emptyStoreGivesDefaults_data() {
     QTest::newRow("BonusInner") << SettingId::BonusInner << "7";
     QTest::newRow("BonusOuter") << SettingId::BonusOuter << "10";
     QTest::newRow("GamePeriod") << SettingId::GamePeriod << "0";
+    QTest::newRow("Screen: none") << SettingId::Screen << "";
+    QTest::newRow("OpenAtStart") << SettingId::OpenAtStart << "No";
 }
 
 void TestSettings::emptyStoreGivesDefaults() {
@@ -166,7 +168,9 @@ void TestSettings::loadReadsKeysInOrder() {
         "Ravenmark/PicSettings/VisitorPic",        "Ravenmark/PicSettings/BoardPic",
         "Ravenmark/PicSettings/LEDType",           "Ravenmark/AdditionalSettings/ShotClockResetTime",
         "Ravenmark/AdditionalSettings/BonusInner", "Ravenmark/AdditionalSettings/BonusOuter",
-        "Ravenmark/AdditionalSettings/GamePeriod",
+        "Ravenmark/AdditionalSettings/GamePeriod", "Ravenmark/AudienceSettings/Screen",
+        "Ravenmark/AudienceSettings/ScreenModel",  "Ravenmark/AudienceSettings/ScreenSerial",
+        "Ravenmark/AudienceSettings/OpenAtStart",
     };
     QCOMPARE(store.reads, expected);
 }
