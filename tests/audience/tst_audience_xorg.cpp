@@ -1,50 +1,30 @@
-// The audience window on a real X server whose second monitor is plugged in and out (Xorg with
-// the dummy driver, scripts/with-xorg.sh): it opens full screen on the chosen monitor only, follows
-// that monitor's cable, and never shows on the operator's screen.
+// The audience window on an X server whose second monitor is plugged in and out (Xorg with the
+// dummy driver, scripts/with-xorg.sh): full screen on the chosen monitor only, and never on the
+// operator's screen.
 #include "../scoreboard/boardfixture.h"
 #include "../support/xorgmonitors.h"
 #include "app/startup.h"
 #include "audience/audience.h"
-#include "settings/settings.h"
-#include "settings/settingsstore.h"
 
-#include <QImage>
 #include <QPainter>
-#include <QPixmap>
 #include <QProcess>
-#include <QScreen>
-#include <QWindow>
 
 using Status = AudienceController::Status;
 
 namespace {
 
-// Where and how the audience window has been seen since the last reset: every moment it was
-// visible, on which screen and where.
-struct Sighting {
-    QString screen;
-    QRect geometry;
-};
-
-class Watcher : public QObject {
+// Every place and screen the audience window was visible on since the watch began.
+class Sightings : public QObject {
 public:
-    explicit Watcher(QWidget& window) : m_window(window) { window.installEventFilter(this); }
-    QList<Sighting> sightings;
+    explicit Sightings(QWidget& window) : m_window(window) { window.installEventFilter(this); }
+    QStringList seen;
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        switch (event->type()) {
-        case QEvent::Show:
-        case QEvent::Move:
-        case QEvent::Resize:
-        case QEvent::ScreenChangeInternal:
-            if (m_window.isVisible()) {
-                sightings.append(
-                    {m_window.screen() ? m_window.screen()->name() : QString(), m_window.geometry()});
-            }
-            break;
-        default:
-            break;
+        const QEvent::Type t = event->type();
+        if (m_window.isVisible() &&
+            (t == QEvent::Show || t == QEvent::Move || t == QEvent::ScreenChangeInternal)) {
+            seen << m_window.screen()->name();
         }
         return false;
     }
@@ -53,16 +33,25 @@ private:
     QWidget& m_window;
 };
 
-// Whether the X server has the window mapped, as xwininfo reads it from the server itself.
-bool mappedOnServer(const QWidget& window) {
+// Whether the X server itself has the window on screen.
+bool viewable(const QWidget& window) {
     QProcess info;
     info.start(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window.winId())});
-    info.waitForFinished(5000);
-    return info.readAllStandardOutput().contains("Map State: IsViewable");
+    return info.waitForFinished(5000) && info.readAllStandardOutput().contains("Map State: IsViewable");
 }
 
-// The smallest rectangle that holds every pixel that differs.
-QRect changedArea(const QImage& a, const QImage& b) {
+// What the server shows on a screen, with the rectangles that may differ painted over.
+QImage shown(QScreen* screen, const QList<QRect>& masked = {}) {
+    QImage image = screen->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+    QPainter painter(&image);
+    for (const QRect& r : masked) {
+        painter.fillRect(r, Qt::magenta);
+    }
+    return image;
+}
+
+// The smallest rectangle holding every pixel that differs; empty when none does.
+QRect difference(const QImage& a, const QImage& b) {
     QRect area;
     for (int y = 0; y < std::min(a.height(), b.height()); ++y) {
         for (int x = 0; x < std::min(a.width(), b.width()); ++x) {
@@ -74,9 +63,13 @@ QRect changedArea(const QImage& a, const QImage& b) {
     return area;
 }
 
-// What the X server shows on a screen now.
-QImage shown(QScreen* screen) {
-    return screen->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+QScreen* screen(const char* name) {
+    return xorgmonitors::screenNamed(QLatin1String(name));
+}
+
+QScreen* projector() {
+    QScreen* plugged = screen("DUMMY1");
+    return plugged ? plugged : xorgmonitors::plug(QStringLiteral("DUMMY1"), QSize(1920, 1080));
 }
 
 } // namespace
@@ -88,40 +81,44 @@ private slots:
     void initTestCase();
     void cleanup();
     void singleScreenOpensOnlyWhenAskedFor();
+    void waitsForAScreenThatIsNotThereAtStart();
     void opensFullScreenOnTheChosenMonitorOnly();
     void unplugHidesItAndReplugBringsItBack();
     void f4BlacksItOutAndBack();
 
 private:
-    Startup& start(const QString& screen, bool openAtStart);
-    Audience& audience() { return *m_startup->audience(); }
-    void key(Qt::Key key) { QTest::keyClick(m_startup->board()->windowHandle(), key); }
+    void start(const QString& screen);
+    AudienceWindow& window() { return m_startup->audience()->window(); }
+    Status status() { return m_startup->audience()->controller().status(); }
+    void keys(const QList<Qt::Key>& keys) {
+        for (Qt::Key k : keys) {
+            QTest::keyClick(m_startup->board()->windowHandle(), k);
+        }
+    }
 
     std::unique_ptr<Startup> m_startup;
 };
 
 void TestAudienceXorg::initTestCase() {
     QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-    QVERIFY2(xorgmonitors::screenNamed(QStringLiteral("DUMMY0")), "run under scripts/with-xorg.sh");
+    QVERIFY2(screen("DUMMY0"), "run under scripts/with-xorg.sh");
     QCOMPARE(QGuiApplication::screens().size(), 1);
 }
 
 void TestAudienceXorg::cleanup() {
     m_startup.reset();
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        delete window;
-    }
+    qDeleteAll(QApplication::topLevelWidgets());
     QCoreApplication::removePostedEvents(qApp, QEvent::Quit);
     setSettingsStore(nullptr);
 }
 
-Startup& TestAudienceXorg::start(const QString& screen, bool openAtStart) {
+void TestAudienceXorg::start(const QString& screen) {
+    // The operator's board fills the first screen; the audience's is chosen to open with it.
     auto store = std::make_unique<MemorySettingsStore>();
     const QString app = QStringLiteral("Ravenmark");
-    const QString section = QStringLiteral("AudienceSettings");
-    store->write(app, section, QStringLiteral("Screen"), screen);
-    store->write(app, section, QStringLiteral("OpenAtStart"),
-                 openAtStart ? QStringLiteral("Yes") : QStringLiteral("No"));
+    store->write(app, QStringLiteral("AudienceSettings"), QStringLiteral("Screen"), screen);
+    store->write(app, QStringLiteral("AudienceSettings"), QStringLiteral("OpenAtStart"),
+                 QStringLiteral("Yes"));
     setSettingsStore(std::move(store));
     m_startup = std::make_unique<Startup>(QStringList{QStringLiteral("bypass")});
     m_startup->boardEnvironment = [] {
@@ -130,120 +127,106 @@ Startup& TestAudienceXorg::start(const QString& screen, bool openAtStart) {
         return env;
     };
     m_startup->start();
-    frmScoreBoard* board = m_startup->board();
-    board->setGeometry(xorgmonitors::screenNamed(QStringLiteral("DUMMY0"))->geometry());
-    if (!QTest::qWaitForWindowExposed(board)) {
-        qWarning("the board was not exposed");
-    }
-    return *m_startup;
+    m_startup->board()->setGeometry(::screen("DUMMY0")->geometry());
+    QVERIFY(QTest::qWaitForWindowExposed(m_startup->board()));
 }
 
 void TestAudienceXorg::singleScreenOpensOnlyWhenAskedFor() {
-    // GIVEN one screen, the operator's, chosen for the audience and to open at start
-    start(QStringLiteral("DUMMY0"), true);
-    // THEN the audience window stays closed: it would cover the operator's board
-    QVERIFY(!audience().window().isVisible());
-    QCOMPARE(audience().controller().status(), Status::Waiting);
+    // GIVEN the operator's screen as the only one, chosen for the audience
+    start(QStringLiteral("DUMMY0"));
+    // THEN the audience window does not cover the operator's board by itself
+    QVERIFY(!window().isVisible());
+    QCOMPARE(status(), Status::Waiting);
+    // WHEN the operator asks for it  THEN it covers that screen, and goes again on request
+    keys({Qt::Key_F3});
+    QVERIFY(QTest::qWaitForWindowExposed(&window()));
+    QCOMPARE(window().geometry(), screen("DUMMY0")->geometry());
+    keys({Qt::Key_F3});
+    QVERIFY(!window().isVisible());
+    QCOMPARE(status(), Status::Off);
+}
 
-    // WHEN the operator asks for it with F3  THEN it covers that screen, on purpose
-    key(Qt::Key_F3);
-    QVERIFY(QTest::qWaitForWindowExposed(&audience().window()));
-    QCOMPARE(audience().window().geometry(), xorgmonitors::screenNamed(QStringLiteral("DUMMY0"))->geometry());
-    QCOMPARE(audience().controller().status(), Status::On);
-
-    // WHEN F3 again  THEN it is off
-    key(Qt::Key_F3);
-    QVERIFY(!audience().window().isVisible());
-    QCOMPARE(audience().controller().status(), Status::Off);
+void TestAudienceXorg::waitsForAScreenThatIsNotThereAtStart() {
+    // GIVEN the projector chosen, but not plugged in, when the program starts
+    start(QStringLiteral("DUMMY1"));
+    QCOMPARE(status(), Status::Waiting);
+    QVERIFY(!window().isVisible());
+    // WHEN it is plugged in  THEN the window opens on it
+    QScreen* beamer = projector();
+    QVERIFY(beamer);
+    QTRY_COMPARE(status(), Status::On);
+    QCOMPARE(window().screen(), beamer);
 }
 
 void TestAudienceXorg::opensFullScreenOnTheChosenMonitorOnly() {
-    // GIVEN a projector plugged in beside the operator's screen, chosen for the audience
-    QScreen* projector = xorgmonitors::plug(QStringLiteral("DUMMY1"), QSize(1920, 1080));
-    QVERIFY(projector);
-    QScreen* laptop = xorgmonitors::screenNamed(QStringLiteral("DUMMY0"));
+    // GIVEN a full-HD projector beside the operator's full-HD screen, chosen for the audience
+    QScreen* beamer = projector();
+    QVERIFY(beamer);
+    start(QStringLiteral("DUMMY1"));
+    QVERIFY(QTest::qWaitForWindowExposed(&window()));
 
-    // WHEN the program starts
-    start(QStringLiteral("DUMMY1"), true);
-    AudienceWindow& window = audience().window();
-    Watcher watcher(window);
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-
-    // THEN the audience window covers the projector exactly, frameless, and nothing else
-    QCOMPARE(window.screen(), projector);
-    QCOMPARE(window.geometry(), projector->geometry());
-    QCOMPARE(window.frameGeometry(), projector->geometry());
-    QVERIFY(window.isFullScreen());
-    QVERIFY(mappedOnServer(window));
-    QVERIFY(!laptop->geometry().intersects(window.geometry()));
-    QCOMPARE(audience().controller().status(), Status::On);
+    // THEN the audience window covers the projector exactly, without a frame, and nothing else
+    QCOMPARE(window().screen(), beamer);
+    QCOMPARE(window().frameGeometry(), beamer->geometry());
+    QVERIFY(window().isFullScreen() && viewable(window()));
+    QCOMPARE(status(), Status::On);
     // and the operator keeps the keyboard
     QCOMPARE(QApplication::activeWindow(), static_cast<QWidget*>(m_startup->board()));
 }
 
 void TestAudienceXorg::unplugHidesItAndReplugBringsItBack() {
-    QScreen* laptop = xorgmonitors::screenNamed(QStringLiteral("DUMMY0"));
-    if (xorgmonitors::screenNamed(QStringLiteral("DUMMY1")) == nullptr) {
-        QVERIFY(xorgmonitors::plug(QStringLiteral("DUMMY1"), QSize(1920, 1080)));
-    }
-    start(QStringLiteral("DUMMY1"), true);
-    AudienceWindow& window = audience().window();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    Watcher watcher(window);
-    const QRect indicator = audience().indicator().geometry();
-    QImage before = shown(laptop);
+    QVERIFY(projector());
+    start(QStringLiteral("DUMMY1"));
+    QVERIFY(QTest::qWaitForWindowExposed(&window()));
+    Sightings sightings(window());
+    const QRect indicator = m_startup->audience()->indicator().geometry();
+    QImage before = shown(screen("DUMMY0"));
 
     // WHEN the projector's cable is pulled
     QVERIFY(xorgmonitors::unplug(QStringLiteral("DUMMY1")));
     QTest::qWait(300);
-
-    // THEN the window is gone from the server and was never seen anywhere meanwhile
-    QVERIFY(!window.isVisible());
-    QVERIFY(!mappedOnServer(window));
-    QVERIFY2(watcher.sightings.isEmpty(), qPrintable(watcher.sightings.value(0).screen));
-    QCOMPARE(audience().controller().status(), Status::Waiting);
+    // THEN the window is off the server, was never seen meanwhile, and waits for its screen
+    QVERIFY(!window().isVisible() && !viewable(window()));
+    QCOMPARE(sightings.seen, QStringList());
+    QCOMPARE(status(), Status::Waiting);
     // and the operator's screen shows what it showed, but for the indicator's words
-    QImage after = shown(laptop);
-    const QRect words = indicator.united(audience().indicator().geometry());
-    QPainter(&before).fillRect(words, Qt::black);
-    QPainter(&after).fillRect(words, Qt::black);
-    QCOMPARE(changedArea(before, after), QRect());
+    const QRect words = indicator | m_startup->audience()->indicator().geometry();
+    QPainter(&before).fillRect(words, Qt::magenta);
+    QCOMPARE(difference(before, shown(screen("DUMMY0"), {words})), QRect());
 
-    // WHEN it is plugged back in  THEN the window is back on it, full screen
-    QScreen* projector = xorgmonitors::plug(QStringLiteral("DUMMY1"), QSize(1920, 1080));
-    QVERIFY(projector);
-    QTRY_VERIFY(window.isVisible());
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QCOMPARE(window.screen(), projector);
-    QCOMPARE(window.geometry(), projector->geometry());
-    QVERIFY(mappedOnServer(window));
-    for (const Sighting& s : watcher.sightings) {
-        QCOMPARE(s.screen, QStringLiteral("DUMMY1"));
-        QVERIFY(projector->geometry().contains(s.geometry));
-    }
-    QCOMPARE(audience().controller().status(), Status::On);
+    // WHEN it is plugged back in  THEN the window is back on it alone, full screen
+    QScreen* beamer = projector();
+    QVERIFY(beamer);
+    QTRY_VERIFY(window().isVisible());
+    QVERIFY(QTest::qWaitForWindowExposed(&window()));
+    QCOMPARE(window().frameGeometry(), beamer->geometry());
+    QVERIFY(viewable(window()));
+    QCOMPARE(sightings.seen.filter(QStringLiteral("DUMMY0")), QStringList());
+    QCOMPARE(status(), Status::On);
 }
 
 void TestAudienceXorg::f4BlacksItOutAndBack() {
-    QScreen* projector = xorgmonitors::screenNamed(QStringLiteral("DUMMY1"));
-    if (projector == nullptr) {
-        projector = xorgmonitors::plug(QStringLiteral("DUMMY1"), QSize(1920, 1080));
-    }
-    QVERIFY(projector);
-    start(QStringLiteral("DUMMY1"), true);
-    QVERIFY(QTest::qWaitForWindowExposed(&audience().window()));
+    QScreen* beamer = projector();
+    QVERIFY(beamer);
+    start(QStringLiteral("DUMMY1"));
+    // Something to black out: a picture the audience would read.
+    auto* picture = new QWidget;
+    picture->setAutoFillBackground(true);
+    picture->setPalette(QPalette(Qt::red));
+    window().setContent(picture);
+    QVERIFY(QTest::qWaitForWindowExposed(&window()));
     QTest::qWait(100);
-    const QImage board = shown(projector);
-
-    key(Qt::Key_F4);
-    QCOMPARE(audience().controller().status(), Status::BlackedOut);
+    const QImage board = shown(beamer);
     QImage black(board.size(), QImage::Format_RGB32);
     black.fill(Qt::black);
-    QTRY_VERIFY(shown(projector) == black);
+    QVERIFY(board != black);
 
-    key(Qt::Key_F4);
-    QCOMPARE(audience().controller().status(), Status::On);
-    QTRY_VERIFY(shown(projector) == board);
+    keys({Qt::Key_F4});
+    QCOMPARE(status(), Status::BlackedOut);
+    QTRY_COMPARE(shown(beamer), black);
+    keys({Qt::Key_F4});
+    QCOMPARE(status(), Status::On);
+    QTRY_COMPARE(shown(beamer), board);
 }
 
 QTEST_MAIN(TestAudienceXorg)
