@@ -3,6 +3,7 @@
 #include "app/frmsplash.h"
 #include "audience/audience.h"
 #include "options/frmoptions.h"
+#include "platform/monotonicclock.h"
 #include "platform/numlock.h"
 #include "platform/pulsesounddevice.h"
 #include "settings/settings.h"
@@ -12,11 +13,16 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
+#include <utility>
 
 Startup::Startup(const QStringList& arguments, QObject* parent)
     : QObject(parent), m_arguments(arguments), m_help(QCoreApplication::applicationDirPath()) {}
 
-Startup::~Startup() = default;
+Startup::~Startup() {
+    // Both boards go before the game they show.
+    m_audience.reset();
+    delete m_board;
+}
 
 void Startup::start() {
     m_splash = new frmSplash;
@@ -39,7 +45,14 @@ void Startup::openBoard() {
     if (m_board) {
         return;
     }
-    m_board = new frmScoreBoard(nullptr, boardEnvironment ? boardEnvironment() : BoardEnvironment{});
+    BoardEnvironment env = boardEnvironment ? boardEnvironment() : BoardEnvironment{};
+    // The game outlives both boards that show it, the operator's and the audience's.
+    if (env.game == nullptr) {
+        const SettingsRecord& settings = env.settings ? *env.settings : Settings;
+        m_game = std::make_unique<Game>(settings, env.clock ? *env.clock : MonotonicClock::system());
+        env.game = m_game.get();
+    }
+    m_board = new frmScoreBoard(nullptr, env);
     m_board->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_board, &frmScoreBoard::helpRequested, this, &Startup::showHelp);
     connect(m_board, &frmScoreBoard::optionsRequested, this, &Startup::showOptions);
@@ -49,7 +62,12 @@ void Startup::openBoard() {
 }
 
 void Startup::openAudience() {
-    m_audience = std::make_unique<Audience>(*m_board, nullptr);
+    BoardEnvironment env = boardEnvironment ? boardEnvironment() : BoardEnvironment{};
+    // The operator's board sounds the horn; a fake device given for it is not wanted here.
+    delete std::exchange(env.buzzer, nullptr);
+    env.game = &m_board->game();
+    env.showOnly = true;
+    m_audience = std::make_unique<Audience>(*m_board, new frmScoreBoard(nullptr, env));
     AudienceController* controller = &m_audience->controller();
     connect(m_board, &frmScoreBoard::audienceToggleRequested, controller, &AudienceController::toggleShown);
     connect(m_board, &frmScoreBoard::audienceBlackoutRequested, controller,
@@ -79,18 +97,23 @@ void Startup::showHelp() {
 
 void Startup::showOptions() {
     if (!m_options) {
-        m_optionsSound = new PulseSoundDevice(this);
         OptionsEnvironment env;
         env.commit = &Startup::commitOptions;
         env.setNumLock = &modGrabKeys::SetNumLock;
-        env.sound = m_optionsSound;
+        env.previewSound = [this]() -> SoundDevice* {
+            if (!m_optionsSound) {
+                m_optionsSound = std::make_unique<PulseSoundDevice>();
+            }
+            return m_optionsSound.get();
+        };
         env.screens = audienceScreens;
         m_options = std::make_unique<frmOptions>(Settings, env);
     }
     // Modal: the splash or the board that asked waits here until the dialog closes.
     m_options->load(Settings);
     m_options->exec();
-    m_optionsSound->close();
+    // Its audio thread and server connection go with the dialog.
+    m_optionsSound.reset();
 }
 
 CommitResult Startup::commitOptions(const SettingsRecord& record) {
