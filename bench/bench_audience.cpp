@@ -49,7 +49,9 @@ struct TwoScreens {
         audience->resize(3840, 2160);
         audience->show();
     }
-    bool exposed() { return QTest::qWaitForWindowExposed(board.get()) && QTest::qWaitForWindowExposed(audience.get()); }
+    bool exposed() {
+        return QTest::qWaitForWindowExposed(board.get()) && QTest::qWaitForWindowExposed(audience.get());
+    }
 };
 
 int cpu(int seconds) {
@@ -60,9 +62,10 @@ int cpu(int seconds) {
     s.board->StartStopClock();
     s.board->ResetShotClock();
     const double share = cpuShareWhileRunning(seconds);
-    std::printf("CPU while both clocks run (board 1920x1080 and audience 3840x2160): %.2f ms per second (%.3f%% of "
-                "one core)\n",
-                share * 1000.0, share * 100.0);
+    std::printf(
+        "CPU while both clocks run (board 1920x1080 and audience 3840x2160): %.2f ms per second (%.3f%% of "
+        "one core)\n",
+        share * 1000.0, share * 100.0);
     return 0;
 }
 
@@ -96,8 +99,8 @@ int latency(int presses) {
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_Insert, Qt::NoModifier);
         QCoreApplication::sendEvent(window, &release);
     }
-    printPercentiles("key press to repainted audience home score (board 1920x1080, audience 3840x2160)", samples,
-                     "us");
+    printPercentiles("key press to repainted audience home score (board 1920x1080, audience 3840x2160)",
+                     samples, "us");
     return 0;
 }
 

@@ -2,8 +2,8 @@
 
 #include "app/frmsplash.h"
 #include "audience/audience.h"
+#include "components/monotonicclock.h"
 #include "options/frmoptions.h"
-#include "platform/monotonicclock.h"
 #include "platform/numlock.h"
 #include "platform/pulsesounddevice.h"
 #include "settings/settings.h"
@@ -13,7 +13,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
-#include <utility>
 
 Startup::Startup(const QStringList& arguments, QObject* parent)
     : QObject(parent), m_arguments(arguments), m_help(QCoreApplication::applicationDirPath()) {}
@@ -58,14 +57,12 @@ void Startup::openBoard() {
     connect(m_board, &frmScoreBoard::optionsRequested, this, &Startup::showOptions);
     connect(m_board, &frmScoreBoard::closed, this, &Startup::boardClosed);
     m_board->show();
-    openAudience();
+    openAudience(env);
 }
 
-void Startup::openAudience() {
-    BoardEnvironment env = boardEnvironment ? boardEnvironment() : BoardEnvironment{};
-    // The operator's board sounds the horn; a fake device given for it is not wanted here.
-    delete std::exchange(env.buzzer, nullptr);
-    env.game = &m_board->game();
+void Startup::openAudience(BoardEnvironment env) {
+    // The audience's board shows the same game at the same clock; the operator's sounds the horn.
+    env.buzzer = nullptr;
     env.showOnly = true;
     m_audience = std::make_unique<Audience>(*m_board, new frmScoreBoard(nullptr, env));
     AudienceController* controller = &m_audience->controller();

@@ -49,7 +49,7 @@ public slots:
 
 private:
     void openBoard();
-    void openAudience();
+    void openAudience(BoardEnvironment env);
     void boardClosed();
     static void endProgram();
 
