@@ -52,7 +52,9 @@ function(ravenmark_add_library folder)
 endfunction()
 
 # One Qt Test executable per source file. A name ending in _x11 needs a real X server,
-# one ending in _sound needs the PulseAudio null sink; the test script provides both.
+# one ending in _sound needs the PulseAudio null sink; the test script provides both. A name
+# ending in _xorg runs on an X server of its own whose monitors it plugs in and out
+# (scripts/with-xorg.sh).
 function(ravenmark_add_test source)
     get_filename_component(name ${source} NAME_WE)
     add_executable(${name} ${source})
@@ -60,12 +62,20 @@ function(ravenmark_add_test source)
     # Where a test finds files of the source tree: __FILE__ may be relative (ccache's base_dir).
     target_compile_definitions(${name} PRIVATE RAVENMARK_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
     ravenmark_target_defaults(${name})
-    add_test(NAME ${name} COMMAND ${name})
+    if(name MATCHES "_xorg$")
+        add_test(NAME ${name} COMMAND ${PROJECT_SOURCE_DIR}/scripts/with-xorg.sh $<TARGET_FILE:${name}>)
+    else()
+        add_test(NAME ${name} COMMAND ${name})
+    endif()
     # Tests that share the X server (focus, the active window) or the null sink run one at a time;
     # unit tests run in parallel with everything.
     if(name MATCHES "_x11$")
         set_tests_properties(${name} PROPERTIES LABELS x11 RESOURCE_LOCK x11_display
                              ENVIRONMENT "QT_QPA_PLATFORM=xcb;QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1")
+    elseif(name MATCHES "_xorg$")
+        # A server each, but one at a time: each draws whole 4K screens.
+        set_tests_properties(${name} PROPERTIES LABELS xorg RESOURCE_LOCK xorg_server
+                             ENVIRONMENT "QT_QPA_PLATFORM=xcb")
     elseif(name MATCHES "_sound$")
         set_tests_properties(${name} PROPERTIES LABELS sound RESOURCE_LOCK sound_sink
                              ENVIRONMENT "QT_QPA_PLATFORM=offscreen")

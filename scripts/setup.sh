@@ -25,6 +25,8 @@ core=(
     # the fonts the board is drawn with
     fonts-liberation
     # services for the tests: X server, session and accessibility buses, sound server with a null sink
+    # (and, for the tests of monitors plugged in and out, Xorg with the dummy driver and xrandr)
+    xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
     xvfb dbus-daemon at-spi2-core python3 python3-pyatspi pulseaudio pulseaudio-utils
     # the sound tests make wave files of every encoding with sox, and run once more on PipeWire
     sox pipewire pipewire-pulse wireplumber

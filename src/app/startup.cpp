@@ -1,6 +1,8 @@
 #include "app/startup.h"
 
 #include "app/frmsplash.h"
+#include "audience/audience.h"
+#include "components/monotonicclock.h"
 #include "options/frmoptions.h"
 #include "platform/numlock.h"
 #include "platform/pulsesounddevice.h"
@@ -15,7 +17,11 @@
 Startup::Startup(const QStringList& arguments, QObject* parent)
     : QObject(parent), m_arguments(arguments), m_help(QCoreApplication::applicationDirPath()) {}
 
-Startup::~Startup() = default;
+Startup::~Startup() {
+    // Both boards go before the game they show.
+    m_audience.reset();
+    delete m_board;
+}
 
 void Startup::start() {
     m_splash = new frmSplash;
@@ -38,12 +44,32 @@ void Startup::openBoard() {
     if (m_board) {
         return;
     }
-    m_board = new frmScoreBoard(nullptr, boardEnvironment ? boardEnvironment() : BoardEnvironment{});
+    BoardEnvironment env = boardEnvironment ? boardEnvironment() : BoardEnvironment{};
+    // The game outlives both boards that show it, the operator's and the audience's.
+    if (env.game == nullptr) {
+        const SettingsRecord& settings = env.settings ? *env.settings : Settings;
+        m_game = std::make_unique<Game>(settings, env.clock ? *env.clock : MonotonicClock::system());
+        env.game = m_game.get();
+    }
+    m_board = new frmScoreBoard(nullptr, env);
     m_board->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_board, &frmScoreBoard::helpRequested, this, &Startup::showHelp);
     connect(m_board, &frmScoreBoard::optionsRequested, this, &Startup::showOptions);
     connect(m_board, &frmScoreBoard::closed, this, &Startup::boardClosed);
     m_board->show();
+    openAudience(env);
+}
+
+void Startup::openAudience(BoardEnvironment env) {
+    // The audience's board shows the same game at the same clock; the operator's sounds the horn.
+    env.buzzer = nullptr;
+    env.showOnly = true;
+    m_audience = std::make_unique<Audience>(*m_board, new frmScoreBoard(nullptr, env));
+    AudienceController* controller = &m_audience->controller();
+    connect(m_board, &frmScoreBoard::audienceToggleRequested, controller, &AudienceController::toggleShown);
+    connect(m_board, &frmScoreBoard::audienceBlackoutRequested, controller,
+            &AudienceController::toggleBlackout);
+    controller->start();
 }
 
 void Startup::boardClosed() {
@@ -77,6 +103,7 @@ void Startup::showOptions() {
             }
             return m_optionsSound.get();
         };
+        env.screens = audienceScreens;
         m_options = std::make_unique<frmOptions>(Settings, env);
     }
     // Modal: the splash or the board that asked waits here until the dialog closes.

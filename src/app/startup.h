@@ -2,6 +2,7 @@
 
 #include "app/frmsplash.h"
 #include "help/frmhelp.h"
+#include "platform/screenidentity.h"
 #include "scoreboard/frmscoreboard.h"
 
 #include <QObject>
@@ -10,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class Audience;
 class frmOptions;
 class SoundDevice;
 struct CommitResult;
@@ -30,9 +32,13 @@ public:
 
     frmSplash* splash() const { return m_splash; }
     frmScoreBoard* board() const { return m_board; }
+    // The audience's window and its controller, made with the board.
+    Audience* audience() const { return m_audience.get(); }
 
     // What each board is made with; tests put in a hand-moved clock and a fake sound device.
     std::function<BoardEnvironment()> boardEnvironment;
+    // The screens the options list for the audience; empty: the connected ones.
+    std::function<QList<ScreenInfo>()> audienceScreens;
 
     // Puts a confirmed options record in force and writes it to the store.
     static CommitResult commitOptions(const SettingsRecord& record);
@@ -43,12 +49,15 @@ public slots:
 
 private:
     void openBoard();
+    void openAudience(BoardEnvironment env);
     void boardClosed();
     static void endProgram();
 
     QStringList m_arguments;
     QPointer<frmSplash> m_splash;
     QPointer<frmScoreBoard> m_board;
+    std::unique_ptr<Game> m_game; // declared before the boards' owners, so it is destroyed after them
+    std::unique_ptr<Audience> m_audience;
     // The one help window, for the splash and the board alike.
     HelpLauncher m_help;
     // Made on first use, then kept: one options dialog. The device its "Test" plays on is made

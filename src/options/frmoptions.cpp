@@ -71,6 +71,8 @@ frmOptions::frmOptions(const SettingsRecord& settings, OptionsEnvironment enviro
     m_league = new LeaguePage(m_context);
     m_league->follow(m_other);
     SSTab1->addTab(m_league, QStringLiteral("League"));
+    m_audience = new AudiencePage(m_context);
+    SSTab1->addTab(m_audience, QStringLiteral("Audience"));
     txtGetKey->stackUnder(SSTab1);
     connect(m_keys, &KeysPage::resetKeysClicked, this, &frmOptions::resetKeys);
     connect(m_quickKeys, &QuickKeysPage::resetKeysClicked, this, &frmOptions::resetKeys);
@@ -110,6 +112,7 @@ void frmOptions::load(const SettingsRecord& s) {
     m_text->load(s);
     m_other->load(s);
     m_league->load(s);
+    m_audience->load(s);
 }
 
 SettingsRecord frmOptions::staged() const {
@@ -124,6 +127,7 @@ SettingsRecord frmOptions::staged() const {
     m_pictures->save(r);
     m_other->save(r);
     m_league->save(r);
+    m_audience->save(r);
     return r;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "options/audiencepage.h"
 #include "options/optionsenvironment.h"
 #include "options/optionspages.h"
 #include "options/optionswidgets.h"
@@ -83,6 +84,7 @@ private:
     PicturesPage* m_pictures = nullptr;
     OtherSettingsPage* m_other = nullptr;
     LeaguePage* m_league = nullptr;
+    AudiencePage* m_audience = nullptr;
 
     // The key label waiting for a key, or none.
     QLabel* ReturnKeyToObj = nullptr;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/screenidentity.h"
 #include "settings/settings.h"
 
 #include <QColor>
@@ -103,6 +104,8 @@ struct OptionsEnvironment {
     // The device "Test" plays the staged sound on, made on the first call (it costs an audio
     // thread and a server connection); not owned. Unset or null: "Test" stays silent.
     std::function<SoundDevice*()> previewSound;
+    // The screens the audience window may go to; empty: the ones connected now.
+    std::function<QList<ScreenInfo>()> screens;
 };
 
 namespace options {

@@ -13,8 +13,8 @@ QString KeyCodeToStr(int keyCode) {
     if (keyCode >= 'A' && keyCode <= 'Z') {
         return QString(QChar(keyCode));
     }
-    // F3 to F9, F11 and F12: F1, F2 and F10 are the program's own keys.
-    if ((keyCode >= 114 && keyCode <= 120) || keyCode == 122 || keyCode == 123) {
+    // F5 to F9, F11 and F12: F1 to F4 and F10 are the program's own keys.
+    if ((keyCode >= 116 && keyCode <= 120) || keyCode == 122 || keyCode == 123) {
         return QStringLiteral("F%1").arg(keyCode - 111);
     }
     switch (keyCode) {

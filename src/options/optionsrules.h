@@ -40,7 +40,7 @@ inline constexpr std::array<KeyBinding, 18> KeyBindings{{
     {"lblKeyShortReset", &SettingsRecord::ShortResetKey},
 }};
 
-// What a key is called on its label; empty for a key that cannot be bound (F1, F2,
+// What a key is called on its label; empty for a key that cannot be bound (F1 to F4,
 // F10, digits, arrows, Space, Enter, Tab, Esc, Shift, Alt, and every unknown code).
 QString KeyCodeToStr(int keyCode);
 

@@ -78,10 +78,13 @@ frmScoreBoard::frmScoreBoard(QWidget* parent, BoardEnvironment environment)
     // Every view follows the settings the same way, whoever changed them.
     connect(&settingsChanges(), &SettingsNotifier::changed, this, &frmScoreBoard::applySettings);
 
-    m_mmcBuzzer = m_env.buzzer ? m_env.buzzer : new PulseSoundDevice(this);
-    m_mmcBuzzer->setParent(this);
-    m_mmcBuzzer->setObjectName(QStringLiteral("mmcBuzzer"));
-    connect(m_mmcBuzzer, &SoundDevice::finished, this, &frmScoreBoard::buzzerFinished);
+    // A board that only shows opens no sound device: the operator's board sounds the horn.
+    m_mmcBuzzer = m_env.buzzer ? m_env.buzzer : (m_env.showOnly ? nullptr : new PulseSoundDevice(this));
+    if (m_mmcBuzzer != nullptr) {
+        m_mmcBuzzer->setParent(this);
+        m_mmcBuzzer->setObjectName(QStringLiteral("mmcBuzzer"));
+        connect(m_mmcBuzzer, &SoundDevice::finished, this, &frmScoreBoard::buzzerFinished);
+    }
     if (m_env.shotClockHorn) {
         m_env.shotClockHorn->setParent(this);
     }
@@ -102,7 +105,9 @@ frmScoreBoard::frmScoreBoard(QWidget* parent, BoardEnvironment environment)
 
 frmScoreBoard::~frmScoreBoard() {
     // Release the sound device whatever way the window goes.
-    m_mmcBuzzer->close();
+    if (m_mmcBuzzer != nullptr) {
+        m_mmcBuzzer->close();
+    }
     m_shotClockHorn->close();
 }
 
@@ -152,7 +157,9 @@ void frmScoreBoard::findElements() {
     for (qsizetype i = 0; i + 1 < order.size(); ++i) {
         QWidget::setTabOrder(order[i], order[i + 1]);
     }
-    clkGame->setFocus();
+    if (!m_env.showOnly) {
+        clkGame->setFocus();
+    }
 }
 
 QList<QWidget*> frmScoreBoard::tabOrder() const {
@@ -166,7 +173,9 @@ QList<QWidget*> frmScoreBoard::tabOrder() const {
 void frmScoreBoard::loadBoard() {
     m_layout.RecordLayout(*this);
     openBuzzer();
-    m_shotClockHorn->open(m_settings.ShotClockFile);
+    if (!m_env.showOnly) {
+        m_shotClockHorn->open(m_settings.ShotClockFile);
+    }
     RefreshTime();
     UpdateLabels();
     UpdateFormColors();
@@ -184,7 +193,9 @@ void frmScoreBoard::applySettings() {
     }
     RefreshTime();
     reloadBuzzer();
-    m_shotClockHorn->reload(m_settings.ShotClockFile);
+    if (!m_env.showOnly) {
+        m_shotClockHorn->reload(m_settings.ShotClockFile);
+    }
 }
 
 SoundDevice* frmScoreBoard::shotClockHornDevice() const {
@@ -195,6 +206,10 @@ SoundDevice* frmScoreBoard::shotClockHornDevice() const {
 
 void frmScoreBoard::ObjectSelected(QWidget* selectedObject) {
     shpObjectSelected->hide();
+    // Only the operator's board marks a field: the audience has nothing to select.
+    if (m_env.showOnly) {
+        return;
+    }
     // The mark stands out by the configured width (in units of 15 twips). A width that
     // would overflow the old 16-bit arithmetic leaves the mark hidden instead of failing.
     const int d = int(m_settings.LEDSelectedWidth) * 15;
@@ -283,7 +298,7 @@ void frmScoreBoard::showEvent(QShowEvent* event) {
         m_keyWindow = windowHandle();
         m_keyWindow->installEventFilter(this);
     }
-    if (m_firstShow) {
+    if (m_firstShow && !m_env.showOnly) {
         m_firstShow = false;
         // Without a window manager (a kiosk display) nobody else gives the board the keyboard.
         activateWindow();
@@ -340,6 +355,16 @@ void frmScoreBoard::AllKeyCode(int keyCode) {
         return;
     }
     const SettingsRecord& s = m_settings;
+    // Fixed keys, ahead of the stored ones: a binding left from a version in which F3 or F4
+    // could be bound does not take them from the audience window.
+    if (keyCode == VkF3) {
+        emit audienceToggleRequested();
+        return;
+    }
+    if (keyCode == VkF4) {
+        emit audienceBlackoutRequested();
+        return;
+    }
     if (keyCode == s.StartStopClockKey) {
         StartStopClock();
     } else if (keyCode == s.ResetClockKey) {
@@ -567,7 +592,7 @@ void frmScoreBoard::digShotClockKeyDown(int keyCode) {
 // ---------------------------------------------------------------- buzzer
 
 void frmScoreBoard::Buzzer() {
-    if (!m_mmcBuzzer->fileName().isEmpty() && !m_buzzerPlaying) {
+    if (m_mmcBuzzer != nullptr && !m_mmcBuzzer->fileName().isEmpty() && !m_buzzerPlaying) {
         m_buzzerPlaying = true;
         m_mmcBuzzer->play();
     }
@@ -582,12 +607,15 @@ void frmScoreBoard::buzzerFinished() {
 
 void frmScoreBoard::openBuzzer() {
     const QFileInfo file(m_settings.BuzzerFile);
-    if (!m_settings.BuzzerFile.isEmpty() && file.isFile()) {
+    if (m_mmcBuzzer != nullptr && !m_settings.BuzzerFile.isEmpty() && file.isFile()) {
         m_mmcBuzzer->open(m_settings.BuzzerFile);
     }
 }
 
 void frmScoreBoard::reloadBuzzer() {
+    if (m_mmcBuzzer == nullptr) {
+        return;
+    }
     m_mmcBuzzer->close();
     m_mmcBuzzer->open(m_settings.BuzzerFile);
 }
@@ -595,7 +623,7 @@ void frmScoreBoard::reloadBuzzer() {
 // ---------------------------------------------------------------- closing
 
 void frmScoreBoard::closeEvent(QCloseEvent* event) {
-    if (!m_mmcBuzzer->fileName().isEmpty()) {
+    if (m_mmcBuzzer != nullptr && !m_mmcBuzzer->fileName().isEmpty()) {
         m_mmcBuzzer->close();
     }
     m_shotClockHorn->close();

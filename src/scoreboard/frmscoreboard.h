@@ -104,6 +104,9 @@ signals:
     // F1 and F2. The options request returns once the dialog has closed, confirmed or not.
     void helpRequested();
     void optionsRequested();
+    // F3 and F4: show or hide the audience window, black it out and back.
+    void audienceToggleRequested();
+    void audienceBlackoutRequested();
     // The window has closed; the program ends with it.
     void closed();
 

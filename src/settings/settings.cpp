@@ -25,11 +25,12 @@ constexpr const char* Text = "TextSettings";
 constexpr const char* Pic = "PicSettings";
 constexpr const char* Additional = "AdditionalSettings";
 constexpr const char* Rules = "RuleSettings";
+constexpr const char* Audience = "AudienceSettings";
 
 // Sections, key names and defaults of the store, in the order the load reads them. Five
 // keys sit in sections their names do not suggest (LEDSelectedWidth, BuzzerFile,
 // NumLockForce, LEDType, TeamSize); users' stores already hold them there.
-constexpr std::array<SettingKey, 51> Table{{
+constexpr std::array<SettingKey, 55> Table{{
     {Id::TimeColor, Color, "TimeColor", "33023", &R::TimeColor},
     {Id::LEDBack, Color, "LEDBack", "0", &R::LEDBack},
     {Id::ScoreColor, Color, "ScoreColor", "255", &R::ScoreColor},
@@ -84,6 +85,10 @@ constexpr std::array<SettingKey, 51> Table{{
     {Id::ShotClockOff, Rules, "ShotClockOff", "No", &R::ShotClockOff},
     {Id::ShotClockFile, Rules, "ShotClockFile", "", &R::ShotClockFile},
     {Id::TimeoutsPerGame, Rules, "TimeoutsPerGame", "0", &R::TimeoutsPerGame},
+    {Id::Screen, Audience, "Screen", "", &R::Screen},
+    {Id::ScreenModel, Audience, "ScreenModel", "", &R::ScreenModel},
+    {Id::ScreenSerial, Audience, "ScreenSerial", "", &R::ScreenSerial},
+    {Id::OpenAtStart, Audience, "OpenAtStart", "No", &R::OpenAtStart},
 }};
 
 constexpr bool tableFollowsIds() {
@@ -148,6 +153,10 @@ constexpr std::array SaveOrder{Id::TimeColor,
                                Id::ShotClockOff,
                                Id::ShotClockFile,
                                Id::TimeoutsPerGame,
+                               Id::Screen,
+                               Id::ScreenModel,
+                               Id::ScreenSerial,
+                               Id::OpenAtStart,
                                Id::IsKeyCode};
 
 constexpr bool saveWritesEveryKeyOnce() {
@@ -410,6 +419,13 @@ void LoadSettings(const SettingsStore& store, SettingsRecord& into, const QStrin
     for (Id id : leagues::unusable(into)) {
         loader.restoreDefaults(std::array{id});
     }
+
+    // 12. The audience's screen.
+    loader.loadRange(Id::Screen, Id::OpenAtStart);
+}
+
+bool audienceOpensAtStart(const SettingsRecord& record) {
+    return record.OpenAtStart == u"Yes";
 }
 
 bool SaveSettings(SettingsStore& store, const SettingsRecord& record) {

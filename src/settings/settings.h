@@ -88,6 +88,14 @@ struct SettingsRecord {
     QString ShotClockFile;
     // What both teams' timeouts left start at.
     std::int16_t TimeoutsPerGame{};
+    // The audience's screen, by what the system calls it (QScreen's name, model and serial
+    // number), never by its place in the list, so that the choice survives renumbering. An
+    // empty Screen is none.
+    QString Screen;
+    QString ScreenModel;
+    QString ScreenSerial;
+    // "Yes" opens the audience window with the program; anything else does not.
+    QString OpenAtStart;
 
     bool operator==(const SettingsRecord&) const = default;
 };
@@ -176,6 +184,10 @@ enum class SettingId {
     ShotClockOff,
     ShotClockFile,
     TimeoutsPerGame,
+    Screen,
+    ScreenModel,
+    ScreenSerial,
+    OpenAtStart,
 };
 
 // Where a key's value goes in the record; IsKeyCode has no field (monostate).
@@ -215,6 +227,9 @@ QString settingDefaultText(const SettingKey& key, const SettingsRecord& loadedSo
 // A field's value as the store keeps it: numbers as plain decimal text, texts verbatim.
 // Empty for IsKeyCode, which has no field.
 QString storedText(const SettingsRecord& record, const SettingKey& key);
+
+// Whether the audience window opens with the program: exactly "Yes", as the options write it.
+bool audienceOpensAtStart(const SettingsRecord& record);
 
 // ---- Stored text to number ----
 //

@@ -274,6 +274,11 @@ void TestOptionsRoundTrip::changeEverything(frmOptions* dialog) {
     }
     QTest::mouseClick(child("chkFoulsReset"), Qt::LeftButton);
     QTest::mouseClick(child("chkShotClockOff"), Qt::LeftButton);
+
+    // The audience: a projector that reports its model and serial number, opened at start.
+    auto* screens = qobject_cast<QComboBox*>(child("cmbScreen"));
+    screens->setCurrentIndex(screens->findText(QStringLiteral("HDMI-1"), Qt::MatchStartsWith));
+    QTest::mouseClick(child("chkOpenAtStart"), Qt::LeftButton, {}, QPoint(5, 5));
 }
 
 frmScoreBoard* TestOptionsRoundTrip::restart() {
@@ -286,6 +291,10 @@ frmScoreBoard* TestOptionsRoundTrip::restart() {
     Settings = SettingsRecord();
 
     m_startup = std::make_unique<Startup>(QStringList{QStringLiteral("bypass")});
+    m_startup->audienceScreens = [] {
+        return QList<ScreenInfo>{
+            {{QStringLiteral("HDMI-1"), QStringLiteral("EPSON PJ"), QStringLiteral("X4K1")}, {3840, 2160}}};
+    };
     m_startup->boardEnvironment = [this] {
         BoardEnvironment env;
         m_buzzer = new FakeBuzzer;

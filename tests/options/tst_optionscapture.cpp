@@ -52,7 +52,7 @@ void TestOptionsCapture::capture_data() {
         QTest::newRow(name) << script;
     };
 
-    for (const char* refused : {"F1", "F2", "F10", "5", "Numpad5", "Left", "Space", "Enter"}) {
+    for (const char* refused : {"F1", "F2", "F3", "F4", "F10", "5", "Numpad5", "Left", "Space", "Enter"}) {
         row(qPrintable(QStringLiteral("%1 refused").arg(QLatin1String(refused))),
             {"click lblKeyBuzzer", QStringLiteral("key %1").arg(QLatin1String(refused)),
              "expect lblKeyBuzzer|Choose another|66|yes"});
@@ -122,6 +122,8 @@ void TestOptionsCapture::capture() {
     const QMap<QString, std::pair<Qt::Key, Qt::KeyboardModifiers>> keys{
         {"F1", {Qt::Key_F1, {}}},
         {"F2", {Qt::Key_F2, {}}},
+        {"F3", {Qt::Key_F3, {}}},
+        {"F4", {Qt::Key_F4, {}}},
         {"F10", {Qt::Key_F10, {}}},
         {"5", {Qt::Key_5, {}}},
         {"Numpad5", {Qt::Key_5, Qt::KeypadModifier}},

@@ -682,8 +682,9 @@ void TestOptionsDialog::pagesRender() {
     QVERIFY(f.showActive());
     auto* tabs = f.child<QTabWidget>(QStringLiteral("SSTab1"));
     const QString out = qEnvironmentVariable("RAVENMARK_SCREENSHOT_DIR");
-    const char* names[] = {"keys", "quick-keys", "colors", "text", "pictures", "other-settings", "league"};
-    QCOMPARE(tabs->count(), 7);
+    const char* names[] = {"keys", "quick-keys", "colors", "text", "pictures", "other-settings", "league",
+                           "audience"};
+    QCOMPARE(tabs->count(), 8);
     for (int page = 0; page < tabs->count(); ++page) {
         tabs->setCurrentIndex(page);
         QWidget* pageWidget = tabs->widget(page);

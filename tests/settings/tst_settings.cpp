@@ -95,6 +95,8 @@ void TestSettings::emptyStoreGivesDefaults_data() {
     QTest::newRow("HomePic") << SettingId::HomePic << "";
     QTest::newRow("ShotClockResetTime") << SettingId::ShotClockResetTime << "35";
     QTest::newRow("BonusOuter") << SettingId::BonusOuter << "10";
+    QTest::newRow("Screen: none") << SettingId::Screen << "";
+    QTest::newRow("OpenAtStart") << SettingId::OpenAtStart << "No";
 }
 
 void TestSettings::emptyStoreGivesDefaults() {
@@ -122,7 +124,7 @@ void TestSettings::everyKeyLoadsItsTableDefault() {
         }
         QVERIFY2(textOf(record, key.id) == expected, key.key);
     }
-    QCOMPARE(settingKeys().size(), size_t(42));
+    QCOMPARE(settingKeys().size(), size_t(55));
 }
 
 void TestSettings::buzzerFileJoinsFolderAsItIs() {
@@ -189,6 +191,10 @@ void TestSettings::loadReadsKeysInOrder() {
         "Ravenmark/RuleSettings/ShotClockOff",
         "Ravenmark/RuleSettings/ShotClockFile",
         "Ravenmark/RuleSettings/TimeoutsPerGame",
+        "Ravenmark/AudienceSettings/Screen",
+        "Ravenmark/AudienceSettings/ScreenModel",
+        "Ravenmark/AudienceSettings/ScreenSerial",
+        "Ravenmark/AudienceSettings/OpenAtStart",
     };
     QCOMPARE(store.reads, expected);
 }

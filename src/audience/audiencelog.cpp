@@ -1,0 +1,3 @@
+#include "audience/audiencelog.h"
+
+Q_LOGGING_CATEGORY(lcAudience, "ravenmark.audience")
