@@ -111,7 +111,7 @@ void TestShotClockHornSound::bothHornsSoundOnTimeAndWhole() {
         const std::vector<toneband::Span> found =
             toneband::spans(recorder.samples(), horn->hz, horn->peak / 2, Rate);
         QCOMPARE(found.size(), size_t(1));
-        const double onsetMs = framesToMs(found[0].first - recorder.frameAt(runOutNs));
+        const double onsetMs = recorder.msAfter(found[0].first, runOutNs);
         qInfo("%s: %.1f ms after the run-out, %.1f ms long (file %.1f ms)", qPrintable(horn->path), onsetMs,
               found[0].lengthMs(Rate), horn->lengthMs);
         QVERIFY2(onsetMs <= OnsetMs && onsetMs >= EarliestMs, qPrintable(QString::number(onsetMs)));
