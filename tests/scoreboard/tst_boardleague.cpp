@@ -52,13 +52,13 @@ void TestBoardLeague::ncaaMenPlaysTwentyMinuteHalves() {
     QCOMPARE(f.field<ClockPanel>("clkGame")->caption(), 1200.0f); // 20:00
     f.key(Qt::Key_F11);
     f.key(Qt::Key_P);
-    QCOMPARE(f.field("digFoulsV")->caption(), 0);
+    QCOMPARE(f.field("digFoulsH")->caption(), 0);
     // Past the second half the reset key gives the overtime, and the fouls carry on.
     f.key(Qt::Key_F11);
     f.key(Qt::Key_P);
     f.key(Qt::Key_R);
     QCOMPARE(f.field<ClockPanel>("clkGame")->caption(), 300.0f);
-    QCOMPARE(f.field("digFoulsV")->caption(), 1);
+    QCOMPARE(f.field("digFoulsH")->caption(), 1);
 }
 
 void TestBoardLeague::shortResetKey_data() {
