@@ -423,7 +423,7 @@ void TestOptionsRoundTrip::restartedBoardObeysTheNewKeys_data() {
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("field");
     QTest::addColumn<int>("expected");
-    // A fresh board: scores, fouls and timeouts 0, period 1; a timeout taken from 0 clears it.
+    // A fresh board: scores and fouls 0, period 1, and the 3 timeouts a game chosen on the League page.
     QTest::newRow("J home +1") << int(Qt::Key_J) << "digHome" << 1;
     QTest::newRow("K home +2") << int(Qt::Key_K) << "digHome" << 2;
     QTest::newRow("L home +3") << int(Qt::Key_L) << "digHome" << 3;
@@ -433,15 +433,15 @@ void TestOptionsRoundTrip::restartedBoardObeysTheNewKeys_data() {
     QTest::newRow("Q home foul +1") << int(Qt::Key_Q) << "digFoulsH" << 1;
     QTest::newRow("U visitor foul +1") << int(Qt::Key_U) << "digFoulsV" << 1;
     QTest::newRow("V period +1") << int(Qt::Key_V) << "digPeriod" << 2;
-    QTest::newRow("W home timeout -1") << int(Qt::Key_W) << "digTimeoutsH" << -1;
-    QTest::newRow("X visitor timeout -1") << int(Qt::Key_X) << "digTimeoutsV" << -1;
+    QTest::newRow("W home timeout -1") << int(Qt::Key_W) << "digTimeoutsH" << 2;
+    QTest::newRow("X visitor timeout -1") << int(Qt::Key_X) << "digTimeoutsV" << 2;
     QTest::newRow("E resets the shot clock to 24") << int(Qt::Key_E) << "digShotClock" << 24;
     // The old keys do nothing now.
     QTest::newRow("Insert no longer home +1") << int(Qt::Key_Insert) << "digHome" << 0;
     QTest::newRow("Delete no longer visitor +1") << int(Qt::Key_Delete) << "digVisitor" << 0;
     QTest::newRow("F11 no longer home foul +1") << int(Qt::Key_F11) << "digFoulsH" << 0;
     QTest::newRow("P no longer period +1") << int(Qt::Key_P) << "digPeriod" << 1;
-    QTest::newRow("F7 no longer home timeout -1") << int(Qt::Key_F7) << "digTimeoutsH" << 0;
+    QTest::newRow("F7 no longer home timeout -1") << int(Qt::Key_F7) << "digTimeoutsH" << 3;
     QTest::newRow("T no longer resets the shot clock") << int(Qt::Key_T) << "digShotClock" << 0;
 }
 
