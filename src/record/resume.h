@@ -7,9 +7,9 @@
 
 // Where a game cut off (a crash, a power cut) stood, from its record.
 struct RestoredGame {
-    QMap<GameField, qint64> values; // the last value of every field the record saw change
-    qint64 gameClock = -1;          // the clocks at their last known values, -1 if never known
-    qint64 shotClock = -1;
+    QMap<GameField, qint64> values;  // the last value of every field the record saw change
+    std::optional<qint64> gameClock; // the clocks at their last known values, if ever known
+    std::optional<qint64> shotClock; // (-1 here is a blanked shot clock)
     qint64 lastSeenMs = 0; // when the record last heard of the game (time of day, ms since the epoch)
 };
 
