@@ -149,16 +149,7 @@ void TestRecordExport::commandLine() {
     if (withGames) {
         RecordDatabase db(QStringLiteral("test-command-line"));
         QVERIFY(db.open(folder.path()));
-        for (int game = 1; game <= 2; ++game) {
-            const std::optional<qint64> id = db.insertGame(testHeader());
-            QVERIFY(id);
-            QList<RecordedEvent> events;
-            for (int n = 1; n <= game + 1; ++n) {
-                events << scoreEvent(n);
-                events.last().seq = n;
-            }
-            QVERIFY(db.insertEvents(*id, std::span<const RecordedEvent>(events.constData(), events.size())));
-        }
+        QVERIFY(writeGame(db, 2) == 1 && writeGame(db, 3) == 2);
         QVERIFY(db.endGame(1, testHeader().startedMs + 60'000));
     }
     output.replace(

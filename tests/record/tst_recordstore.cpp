@@ -19,19 +19,12 @@ RecordWriter::Options optionsFor(const RecordFolder& folder) {
     return options;
 }
 
-// A game written in one go, as a record left by an earlier run.
 void writeGame(const QString& path, int events, bool end) {
     RecordDatabase db(QStringLiteral("test-write-game"));
     QVERIFY(db.open(path));
-    const std::optional<qint64> id = db.insertGame(testHeader());
-    QVERIFY(id);
-    QList<RecordedEvent> all;
-    for (int n = 1; n <= events; ++n) {
-        all << scoreEvent(n);
-        all.last().seq = n;
-    }
-    QVERIFY(db.insertEvents(*id, std::span<const RecordedEvent>(all.constData(), all.size())));
-    QVERIFY(!end || db.endGame(*id, testHeader().startedMs + 3'600'000));
+    const qint64 id = writeGame(db, events);
+    QVERIFY(id >= 0);
+    QVERIFY(!end || db.endGame(id, testHeader().startedMs + 3'600'000));
 }
 
 } // namespace

@@ -81,6 +81,17 @@ inline RecordedEvent scoreEvent(int n) {
     return e;
 }
 
+// A game of `events` score events written in one go, as an earlier run left it; its id, or -1.
+inline qint64 writeGame(RecordDatabase& db, int events) {
+    const std::optional<qint64> id = db.insertGame(testHeader());
+    QList<RecordedEvent> all;
+    for (int n = 1; n <= events; ++n) {
+        all << scoreEvent(n);
+        all.last().seq = n;
+    }
+    return id && db.insertEvents(*id, std::span<const RecordedEvent>(all.constData(), all.size())) ? *id : -1;
+}
+
 inline std::optional<StoredGame> readBack(const QString& path, qint64 id = -1) {
     RecordDatabase db(QStringLiteral("test-read-back"));
     if (!db.open(path, RecordDatabase::Access::ReadOnly)) {
