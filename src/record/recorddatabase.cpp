@@ -205,35 +205,35 @@ template <typename Write> bool RecordDatabase::transaction(Write write) {
     return false;
 }
 
+QSqlQuery* RecordDatabase::run(const char* sql, const QVariantList& values) {
+    QSqlQuery* q = prepared(sql);
+    if (!q) {
+        return nullptr;
+    }
+    for (const QVariant& value : values) {
+        q->addBindValue(value);
+    }
+    if (!q->exec()) {
+        fail(*q);
+        return nullptr;
+    }
+    return q;
+}
+
 std::optional<qint64> RecordDatabase::insertGame(const GameHeader& header) {
     qint64 id = -1;
     const bool written = transaction([&] {
-        QSqlQuery* q = prepared(recordsql::InsertGame);
-        if (!q) {
-            return false;
-        }
-        q->addBindValue(header.startedMs);
-        q->addBindValue(header.home);
-        q->addBindValue(header.visitor);
-        q->addBindValue(header.league);
-        if (!q->exec()) {
-            return fail(*q);
-        }
-        id = q->lastInsertId().toLongLong();
-        return true;
+        QSqlQuery* q =
+            run(recordsql::InsertGame, {header.startedMs, header.home, header.visitor, header.league});
+        id = q ? q->lastInsertId().toLongLong() : -1;
+        return q != nullptr;
     });
     return written ? std::optional<qint64>(id) : std::nullopt;
 }
 
 std::optional<bool> RecordDatabase::hasGame(qint64 id, qint64 startedMs) {
-    QSqlQuery* q = prepared(recordsql::GameExists);
+    QSqlQuery* q = run(recordsql::GameExists, {id, startedMs});
     if (!q) {
-        return std::nullopt;
-    }
-    q->addBindValue(id);
-    q->addBindValue(startedMs);
-    if (!q->exec()) {
-        fail(*q);
         return std::nullopt;
     }
     const bool found = q->next();
@@ -243,24 +243,11 @@ std::optional<bool> RecordDatabase::hasGame(qint64 id, qint64 startedMs) {
 
 bool RecordDatabase::insertEvents(qint64 game, std::span<const RecordedEvent> events) {
     return transaction([&] {
-        QSqlQuery* q = prepared(recordsql::InsertEvent);
-        if (!q) {
-            return false;
-        }
         for (const RecordedEvent& e : events) {
-            q->addBindValue(game);
-            q->addBindValue(e.seq);
-            q->addBindValue(e.timeOfDayMs);
-            q->addBindValue(e.steadyNs);
-            q->addBindValue(e.period);
-            q->addBindValue(e.gameClock);
-            q->addBindValue(e.shotClock);
-            q->addBindValue(fieldName(e.event.field));
-            q->addBindValue(e.event.oldValue);
-            q->addBindValue(e.event.newValue);
-            q->addBindValue(causeName(e.event.cause));
-            if (!q->exec()) {
-                return fail(*q);
+            if (!run(recordsql::InsertEvent, {game, e.seq, e.timeOfDayMs, e.steadyNs, e.period, e.gameClock,
+                                              e.shotClock, fieldName(e.event.field), e.event.oldValue,
+                                              e.event.newValue, causeName(e.event.cause)})) {
+                return false;
             }
         }
         return true;
@@ -269,29 +256,14 @@ bool RecordDatabase::insertEvents(qint64 game, std::span<const RecordedEvent> ev
 
 bool RecordDatabase::writeCheckpoint(qint64 game, const ClockCheckpoint& c) {
     return transaction([&] {
-        QSqlQuery* q = prepared(recordsql::WriteCheckpoint);
-        if (!q) {
-            return false;
-        }
-        for (const QVariant& value : {QVariant(game), QVariant(c.afterSeq), QVariant(c.timeOfDayMs),
-                                      QVariant(c.steadyNs), QVariant(c.gameClock), QVariant(c.shotClock),
-                                      QVariant(int(c.gameRunning)), QVariant(int(c.shotRunning))}) {
-            q->addBindValue(value);
-        }
-        return q->exec() || fail(*q);
+        return run(recordsql::WriteCheckpoint, {game, c.afterSeq, c.timeOfDayMs, c.steadyNs, c.gameClock,
+                                                c.shotClock, int(c.gameRunning), int(c.shotRunning)}) !=
+               nullptr;
     });
 }
 
 bool RecordDatabase::endGame(qint64 game, qint64 endedMs) {
-    return transaction([&] {
-        QSqlQuery* q = prepared(recordsql::EndGame);
-        if (!q) {
-            return false;
-        }
-        q->addBindValue(endedMs);
-        q->addBindValue(game);
-        return q->exec() || fail(*q);
-    });
+    return transaction([&] { return run(recordsql::EndGame, {endedMs, game}) != nullptr; });
 }
 
 bool RecordDatabase::quickCheck() {
@@ -315,15 +287,11 @@ bool RecordDatabase::quickCheck() {
 }
 
 std::optional<qint64> RecordDatabase::lastGameId() {
-    QSqlQuery* q = prepared(recordsql::LastGame);
+    QSqlQuery* q = run(recordsql::LastGame);
     if (!q) {
         return std::nullopt;
     }
-    if (!q->exec()) {
-        fail(*q);
-        return std::nullopt;
-    }
-    const std::optional<qint64> id = q->next() ? std::optional<qint64>(q->value(0).toLongLong()) : -1;
+    const qint64 id = q->next() ? q->value(0).toLongLong() : -1;
     q->finish();
     return id;
 }
@@ -331,13 +299,8 @@ std::optional<qint64> RecordDatabase::lastGameId() {
 std::optional<StoredGame> RecordDatabase::readGame(qint64 id) {
     StoredGame game;
     game.id = id;
-    QSqlQuery* q = prepared(recordsql::ReadGame);
+    QSqlQuery* q = run(recordsql::ReadGame, {id});
     if (!q) {
-        return std::nullopt;
-    }
-    q->addBindValue(id);
-    if (!q->exec()) {
-        fail(*q);
         return std::nullopt;
     }
     if (!q->next()) {
@@ -349,76 +312,63 @@ std::optional<StoredGame> RecordDatabase::readGame(qint64 id) {
     game.endedMs = optionalInt(q->value(1));
     q->finish();
 
-    QSqlQuery* events = prepared(recordsql::ReadEvents);
-    if (!events) {
+    q = run(recordsql::ReadEvents, {id});
+    if (!q) {
         return std::nullopt;
     }
-    events->addBindValue(id);
-    if (!events->exec()) {
-        fail(*events);
-        return std::nullopt;
-    }
-    while (events->next()) {
-        const auto field = fieldFromName(events->value(6).toString());
-        const auto cause = causeFromName(events->value(9).toString());
+    while (q->next()) {
+        const auto field = fieldFromName(q->value(6).toString());
+        const auto cause = causeFromName(q->value(9).toString());
         if (!field || !cause) {
             continue;
         }
         RecordedEvent e;
-        e.seq = events->value(0).toLongLong();
-        e.timeOfDayMs = events->value(1).toLongLong();
-        e.steadyNs = events->value(2).toLongLong();
-        e.period = events->value(3).toLongLong();
-        e.gameClock = events->value(4).toLongLong();
-        e.shotClock = events->value(5).toLongLong();
-        e.event = {*field, events->value(7).toLongLong(), events->value(8).toLongLong(), *cause};
+        e.seq = q->value(0).toLongLong();
+        e.timeOfDayMs = q->value(1).toLongLong();
+        e.steadyNs = q->value(2).toLongLong();
+        e.period = q->value(3).toLongLong();
+        e.gameClock = q->value(4).toLongLong();
+        e.shotClock = q->value(5).toLongLong();
+        e.event = {*field, q->value(7).toLongLong(), q->value(8).toLongLong(), *cause};
         game.events << e;
     }
-    if (events->lastError().isValid()) {
-        fail(*events);
+    // A page that cannot be read ends the rows early with an error, not with the end of the table.
+    if (q->lastError().isValid()) {
+        fail(*q);
         return std::nullopt;
     }
-    events->finish();
+    q->finish();
 
-    QSqlQuery* clocks = prepared(recordsql::ReadCheckpoint);
-    if (!clocks) {
+    q = run(recordsql::ReadCheckpoint, {id});
+    if (!q) {
         return std::nullopt;
     }
-    clocks->addBindValue(id);
-    if (!clocks->exec()) {
-        fail(*clocks);
-        return std::nullopt;
+    if (q->next()) {
+        game.checkpoint =
+            ClockCheckpoint{q->value(0).toLongLong(), q->value(1).toLongLong(), q->value(2).toLongLong(),
+                            q->value(3).toLongLong(), q->value(4).toLongLong(), q->value(5).toBool(),
+                            q->value(6).toBool()};
     }
-    if (clocks->next()) {
-        game.checkpoint = ClockCheckpoint{clocks->value(0).toLongLong(), clocks->value(1).toLongLong(),
-                                          clocks->value(2).toLongLong(), clocks->value(3).toLongLong(),
-                                          clocks->value(4).toLongLong(), clocks->value(5).toBool(),
-                                          clocks->value(6).toBool()};
-    }
-    clocks->finish();
+    q->finish();
     return game;
 }
 
 std::optional<QList<GameSummary>> RecordDatabase::listGames() {
-    QSqlQuery* q = prepared(recordsql::ListGames);
+    QSqlQuery* q = run(recordsql::ListGames);
     if (!q) {
-        return std::nullopt;
-    }
-    if (!q->exec()) {
-        fail(*q);
         return std::nullopt;
     }
     QList<GameSummary> games;
     while (q->next()) {
-        GameSummary s;
-        s.id = q->value(0).toLongLong();
-        s.header = {q->value(1).toLongLong(), q->value(3).toString(), q->value(4).toString(),
+        GameSummary g;
+        g.id = q->value(0).toLongLong();
+        g.header = {q->value(1).toLongLong(), q->value(3).toString(), q->value(4).toString(),
                     q->value(5).toString()};
-        s.endedMs = optionalInt(q->value(2));
-        s.events = q->value(6).toLongLong();
-        s.scoreHome = q->value(7).isNull() ? -1 : q->value(7).toLongLong();
-        s.scoreVisitor = q->value(8).isNull() ? -1 : q->value(8).toLongLong();
-        games << s;
+        g.endedMs = optionalInt(q->value(2));
+        g.events = q->value(6).toLongLong();
+        g.scoreHome = q->value(7).isNull() ? -1 : q->value(7).toLongLong();
+        g.scoreVisitor = q->value(8).isNull() ? -1 : q->value(8).toLongLong();
+        games << g;
     }
     q->finish();
     return games;

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QSqlQuery>
 #include <QString>
+#include <QVariantList>
 #include <optional>
 #include <span>
 #include <sys/types.h>
@@ -70,6 +71,8 @@ private:
     bool prepareFile();
     bool setUp(Durability durability);
     QSqlQuery* prepared(const char* sql);
+    // Prepares (once), binds and runs; nothing when it failed, with the reason kept.
+    QSqlQuery* run(const char* sql, const QVariantList& values = {});
     bool exec(const char* sql);
     bool fail(const QSqlQuery& query);
     bool fail(const QString& what);
