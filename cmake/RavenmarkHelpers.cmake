@@ -56,7 +56,7 @@ endfunction()
 function(ravenmark_add_test source)
     get_filename_component(name ${source} NAME_WE)
     add_executable(${name} ${source})
-    target_link_libraries(${name} PRIVATE ravenmark_core Qt6::Test)
+    target_link_libraries(${name} PRIVATE ravenmark_core ravenmark_testsupport Qt6::Test)
     ravenmark_target_defaults(${name})
     add_test(NAME ${name} COMMAND ${name})
     # Tests that share the X server (focus, the active window) or the null sink run one at a time;

@@ -68,17 +68,22 @@ void Startup::showHelp() {
 
 void Startup::showOptions() {
     if (!m_options) {
-        m_optionsSound = new PulseSoundDevice(this);
         OptionsEnvironment env;
         env.commit = &Startup::commitOptions;
         env.setNumLock = &modGrabKeys::SetNumLock;
-        env.sound = m_optionsSound;
+        env.previewSound = [this]() -> SoundDevice* {
+            if (!m_optionsSound) {
+                m_optionsSound = std::make_unique<PulseSoundDevice>();
+            }
+            return m_optionsSound.get();
+        };
         m_options = std::make_unique<frmOptions>(Settings, env);
     }
     // Modal: the splash or the board that asked waits here until the dialog closes.
     m_options->load(Settings);
     m_options->exec();
-    m_optionsSound->close();
+    // Its audio thread and server connection go with the dialog.
+    m_optionsSound.reset();
 }
 
 CommitResult Startup::commitOptions(const SettingsRecord& record) {

@@ -51,7 +51,8 @@ private:
     QPointer<frmScoreBoard> m_board;
     // The one help window, for the splash and the board alike.
     HelpLauncher m_help;
-    // Made on first use, then kept: one options dialog, and the device it plays a chosen sound on.
+    // Made on first use, then kept: one options dialog. The device its "Test" plays on is made
+    // on the first test and ends with each opening.
     std::unique_ptr<frmOptions> m_options;
-    SoundDevice* m_optionsSound = nullptr;
+    std::unique_ptr<SoundDevice> m_optionsSound;
 };

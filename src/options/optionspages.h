@@ -166,6 +166,7 @@ public:
 
 private:
     void chooseBuzzerSound();
+    void testBuzzerSound();
     void resetAdditionalSettings();
 
     QLabel* lblBonusInner = nullptr;
