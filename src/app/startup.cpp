@@ -43,10 +43,20 @@ void Startup::openBoard() {
     connect(m_board, &frmScoreBoard::helpRequested, this, &Startup::showHelp);
     connect(m_board, &frmScoreBoard::optionsRequested, this, &Startup::showOptions);
     connect(m_board, &frmScoreBoard::closed, this, &Startup::boardClosed);
+    // A game cut off last time is back before the board's first paint.
+    m_session = std::make_unique<GameSession>(*m_board, sessionEnvironment ? sessionEnvironment()
+                                                                           : GameSessionEnvironment{});
+    m_session->start();
     m_board->show();
+    m_session->showNotice();
 }
 
 void Startup::boardClosed() {
+    // Closed normally: the game gets its end mark, and the record is on the disk before the end.
+    if (m_session) {
+        m_session->end();
+        m_session.reset();
+    }
     // Closing the board ends the program, with every other window of it.
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (window != m_board && window->isVisible()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/frmsplash.h"
+#include "app/gamesession.h"
 #include "help/frmhelp.h"
 #include "scoreboard/frmscoreboard.h"
 
@@ -33,6 +34,9 @@ public:
 
     // What each board is made with; tests put in a hand-moved clock and a fake sound device.
     std::function<BoardEnvironment()> boardEnvironment;
+    // Where the board's game is recorded, and who answers its questions.
+    std::function<GameSessionEnvironment()> sessionEnvironment;
+    GameSession* session() const { return m_session.get(); }
 
     // Puts a confirmed options record in force and writes it to the store.
     static CommitResult commitOptions(const SettingsRecord& record);
@@ -49,6 +53,7 @@ private:
     QStringList m_arguments;
     QPointer<frmSplash> m_splash;
     QPointer<frmScoreBoard> m_board;
+    std::unique_ptr<GameSession> m_session;
     // The one help window, for the splash and the board alike.
     HelpLauncher m_help;
     // Made on first use, then kept: one options dialog. The device its "Test" plays on is made

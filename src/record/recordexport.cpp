@@ -18,7 +18,8 @@ QString localTime(qint64 ms, const QString& format) {
 }
 
 bool isClock(GameField field) {
-    return field == GameField::GameClock || field == GameField::ShotClock;
+    return field == GameField::GameClock || field == GameField::ShotClock ||
+           field == GameField::GameClockReset;
 }
 
 // "m:ss.t", tenths rounded up as the read-outs show them; blank for a blank read-out.

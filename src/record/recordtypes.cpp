@@ -14,10 +14,6 @@ template <typename Enum> std::optional<Enum> byName(const QString& name, QString
 
 } // namespace
 
-std::optional<GameField> fieldFromName(const QString& name) {
-    return byName<GameField>(name, &fieldName, static_cast<int>(GameField::ClockDisplay) + 1);
-}
-
 std::optional<GameCause> causeFromName(const QString& name) {
     return byName<GameCause>(name, &causeName, static_cast<int>(GameCause::NewGame) + 1);
 }

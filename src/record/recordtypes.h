@@ -1,6 +1,6 @@
 #pragma once
 
-#include "record/interimgameevent.h"
+#include "game/gameevent.h"
 
 #include <QList>
 #include <QString>
@@ -57,7 +57,6 @@ struct GameSummary {
     qint64 scoreVisitor = -1;
 };
 
-// The fields the record can read back, by their stored names. A name it does not know (written
-// by a later version) is kept in the file but skipped on reading.
-std::optional<GameField> fieldFromName(const QString& name);
+// The cause a stored name stands for; a name it does not know (written by a later version) is kept
+// in the file but skipped on reading, as fieldFromName() does for fields.
 std::optional<GameCause> causeFromName(const QString& name);

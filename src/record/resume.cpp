@@ -44,6 +44,7 @@ RestoredGame restoredValues(const StoredGame& game) {
     }
     // The clocks wait for the operator: nobody knows how long the board was away.
     restored.values[GameField::ClockRunning] = 0;
+    restored.values[GameField::ShotClockRunning] = 0;
     restored.values.remove(GameField::GameClock);
     restored.values.remove(GameField::ShotClock);
     return restored;

@@ -12,6 +12,7 @@
 #include "settings/settings.h"
 #include "settings/settingsstore.h"
 #include "support/fakes.h"
+#include "support/privaterecord.h"
 #include "support/testfiles.h"
 
 #include <QColorDialog>
@@ -275,6 +276,7 @@ frmScoreBoard* TestOptionsRoundTrip::restart() {
     Settings = SettingsRecord();
 
     m_startup = std::make_unique<Startup>(QStringList{QStringLiteral("bypass")});
+    givePrivateRecord(*m_startup);
     m_startup->boardEnvironment = [this] {
         BoardEnvironment env;
         m_buzzer = new FakeBuzzer;
