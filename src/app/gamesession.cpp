@@ -79,6 +79,11 @@ void GameSession::end() {
     m_writer.flush();
 }
 
+bool GameSession::flush() {
+    m_record.handOver();
+    return m_writer.flush();
+}
+
 void GameSession::newGame() {
     if (!m_env.confirm(&m_board, QStringLiteral("Start a new game?"))) {
         return;

@@ -38,6 +38,8 @@ public:
     void end();
     // Ctrl+N: asks, and on Yes ends this game's record and starts afresh.
     void newGame();
+    // Waits until every change so far has been tried; true when all of it is written.
+    bool flush();
 
     bool resumed() const { return m_resumed; }
     GameHistory& history() { return m_history; }

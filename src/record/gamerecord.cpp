@@ -3,7 +3,9 @@
 #include "game/game.h"
 #include "record/resume.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QEvent>
 #include <utility>
 
 GameRecord::GameRecord(Game& game, RecordWriter& writer, QObject* parent)
@@ -17,9 +19,13 @@ GameRecord::GameRecord(Game& game, RecordWriter& writer, QObject* parent)
     connect(&m_game, &Game::settled, this, &GameRecord::settled);
 }
 
+GameRecord::~GameRecord() {
+    handOver();
+}
+
 void GameRecord::startNew() {
     const SettingsRecord& settings = m_game.settings();
-    m_writer.startGame({timeOfDayMs(), settings.HomeText, settings.VisitorText, QString()});
+    m_writer.startGame({timeOfDayMs(), settings.HomeText, settings.VisitorText, settings.League});
     m_recording = true;
 }
 
@@ -46,6 +52,7 @@ void GameRecord::end() {
         return;
     }
     m_checkpoints.stop();
+    handOver();
     m_writer.endGame(timeOfDayMs());
     m_recording = false;
 }
@@ -69,9 +76,32 @@ void GameRecord::changed(const GameEvent& event) {
 }
 
 void GameRecord::settled() {
-    if (!m_command.isEmpty()) {
-        m_writer.append(std::exchange(m_command, {}));
+    if (m_command.isEmpty()) {
+        return;
     }
+    m_settled << std::exchange(m_command, {});
+    if (!m_handOverQueued) {
+        m_handOverQueued = true;
+        // At the priority of the board's own repaint, and after it.
+        QCoreApplication::postEvent(this, new QEvent(HandOverEvent), Qt::LowEventPriority);
+    }
+}
+
+bool GameRecord::event(QEvent* event) {
+    if (event->type() == HandOverEvent) {
+        handOver();
+        return true;
+    }
+    return QObject::event(event);
+}
+
+void GameRecord::handOver() {
+    m_handOverQueued = false;
+    // Each command its own transaction, as the operator made them.
+    for (QList<RecordedEvent>& command : m_settled) {
+        m_writer.append(std::move(command));
+    }
+    m_settled.clear();
 }
 
 void GameRecord::checkpoint() {
@@ -79,6 +109,7 @@ void GameRecord::checkpoint() {
         m_checkpoints.stop();
         return;
     }
+    handOver(); // the checkpoint follows the events before it
     ClockCheckpoint c;
     c.timeOfDayMs = timeOfDayMs();
     c.steadyNs = m_game.clocks().game().timeSource().nowNs();

@@ -2,6 +2,7 @@
 
 #include "record/recordwriter.h"
 
+#include <QEvent>
 #include <QObject>
 #include <QTimer>
 #include <functional>
@@ -16,6 +17,7 @@ class GameRecord : public QObject {
 
 public:
     GameRecord(Game& game, RecordWriter& writer, QObject* parent = nullptr);
+    ~GameRecord() override;
 
     // Starts the record of a new game, with the team names in force.
     void startNew();
@@ -23,15 +25,22 @@ public:
     void resume(const StoredGame& stored);
     // The end mark: the game was closed normally.
     void end();
+    // Hands the writer every command that settled and is still waiting (see `settled`).
+    void handOver();
 
     // The time of day, milliseconds since the epoch; tests set their own.
     std::function<qint64()> timeOfDayMs;
 
     static constexpr int CheckpointMs = 900;
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
+    static constexpr QEvent::Type HandOverEvent = QEvent::Type(QEvent::User + 71);
     void changed(const GameEvent& event);
-    // One command's events go to the writer together.
+    // One command's events go to the writer together, once the event loop turns: by then the
+    // board has painted them, and waking the writer's thread does not delay the pixels.
     void settled();
     void checkpoint();
     bool clockRunning() const;
@@ -40,5 +49,7 @@ private:
     RecordWriter& m_writer;
     QTimer m_checkpoints;
     QList<RecordedEvent> m_command;
+    QList<QList<RecordedEvent>> m_settled;
+    bool m_handOverQueued = false;
     bool m_recording = false;
 };

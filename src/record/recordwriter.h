@@ -15,7 +15,7 @@ struct RecordWriterOptions {
 };
 
 // Writes the game record on a thread of its own, in the order it is handed things, so that a key
-// press never waits for the disk. Each event is its own committed transaction. When the storage
+// press never waits for the disk. Each command's events are one committed transaction. When the storage
 // fails (full, read-only, removed, locked) it says so once in the log, keeps what it could not
 // write, and writes it when the storage works again; a removed or damaged file is replaced by a
 // new one that gets the whole game again.

@@ -106,9 +106,10 @@ void TestGameSession::undoAndRedoAreRecorded() {
     RecordFolder folder;
     SessionFixture s(folder);
     s.keys(QStringLiteral("Ins Home ^Z ^Y"));
-    QVERIFY(s.session->writer().flush());
+    QVERIFY(s.session->flush());
     const std::optional<StoredGame> game = readBack(folder.path());
     QVERIFY(game);
+    QCOMPARE(game->header.league, QStringLiteral("Custom"));
     QStringList history;
     for (const RecordedEvent& e : game->events) {
         history << QStringLiteral("%1 %2>%3 %4")
@@ -133,7 +134,7 @@ void TestGameSession::resumedAfterCrash() {
         s.keys(QStringLiteral("S")); // stopped at 9:57
         s.keys(QStringLiteral("S")); // and running when the program dies
         before = s.game().snapshot();
-        QVERIFY(s.session->writer().flush());
+        QVERIFY(s.session->flush());
         // Gone without an end mark.
     }
 
@@ -186,7 +187,7 @@ void TestGameSession::newGame() {
     s.keys(QStringLiteral("^Z")); // after Yes nothing of the old game comes back; after No, the arrow goes
     QCOMPARE(s.value(GameField::Possession), 0);
 
-    QVERIFY(s.session->writer().flush());
+    QVERIFY(s.session->flush());
     RecordDatabase db(QStringLiteral("test-new-game"));
     QVERIFY(db.open(folder.path(), RecordDatabase::Access::ReadOnly));
     const std::optional<QList<GameSummary>> games = db.listGames();

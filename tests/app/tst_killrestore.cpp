@@ -19,7 +19,7 @@
 namespace {
 
 const QString Play = QStringLiteral("play");
-constexpr int DefaultKills = 30;
+constexpr int DefaultKills = 100;
 constexpr qint64 OneSecond = 10000; // clock units
 
 // One line of what the board shows: every value, the clocks last.
