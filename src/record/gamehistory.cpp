@@ -8,22 +8,38 @@ public:
     explicit Step(GameHistory& history) : m_history(history) {}
     void add(const GameEvent& event) { m_events << event; }
 
+    // All of a step's values change as one command of the game, so the record keeps them together.
     void undo() override {
+        GameSnapshot values;
         for (auto it = m_events.crbegin(); it != m_events.crend(); ++it) {
-            m_history.m_game.setValue(it->field, it->oldValue, GameCause::Undo);
+            put(values, it->field, it->oldValue);
         }
+        m_history.m_game.restore(values, GameCause::Undo);
     }
     void redo() override {
         // Pushed after the action already made its changes.
         if (m_done) {
+            GameSnapshot values;
             for (const GameEvent& e : m_events) {
-                m_history.m_game.setValue(e.field, e.newValue, GameCause::Redo);
+                put(values, e.field, e.newValue);
             }
+            m_history.m_game.restore(values, GameCause::Redo);
         }
         m_done = true;
     }
 
 private:
+    // A field changed twice in one step ends where the last change put it.
+    static void put(GameSnapshot& values, GameField field, qint64 value) {
+        for (GameValue& v : values) {
+            if (v.field == field) {
+                v.value = value;
+                return;
+            }
+        }
+        values.append({field, value});
+    }
+
     GameHistory& m_history;
     QList<GameEvent> m_events;
     bool m_done = false;

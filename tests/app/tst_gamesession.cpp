@@ -5,6 +5,8 @@
 #include "app/gamesession.h"
 #include "game/game.h"
 
+#include <QSignalSpy>
+
 namespace {
 
 // A session on a board of its own, recording into the folder given.
@@ -61,6 +63,7 @@ private slots:
     void undoRedo_data();
     void undoRedo();
     void undoAndRedoAreRecorded();
+    void undoingATypedTimeIsOneCommand();
     void resumedAfterCrash();
     void newGame_data();
     void newGame();
@@ -120,6 +123,20 @@ void TestGameSession::undoAndRedoAreRecorded() {
     }
     QCOMPARE(history, (QStringList{"scoreHome 0>1 quickKey", "scoreHome 1>3 quickKey", "scoreHome 3>1 undo",
                                    "scoreHome 1>3 redo"}));
+}
+
+void TestGameSession::undoingATypedTimeIsOneCommand() {
+    // A crash between the clock and its reset value must not keep one without the other.
+    RecordFolder folder;
+    SessionFixture s(folder);
+    s.f.board->tabOrder().first()->setFocus(Qt::OtherFocusReason);
+    s.keys(QStringLiteral("7 . 2 7 Enter"));
+    QCOMPARE(s.value(GameField::GameClockReset), 4'470'000);
+    QSignalSpy settled(&s.game(), &Game::settled);
+    s.keys(QStringLiteral("^Z"));
+    QCOMPARE(settled.size(), 1);
+    QCOMPARE(s.value(GameField::GameClock), 6'000'000);
+    QCOMPARE(s.value(GameField::GameClockReset), 6'000'000);
 }
 
 void TestGameSession::resumedAfterCrash() {
