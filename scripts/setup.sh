@@ -18,6 +18,8 @@ core=(
     # compiler and build
     build-essential cmake ninja-build
     qt6-base-dev
+    # the live feed's HTTP and WebSocket server
+    qt6-httpserver-dev qt6-websockets-dev
     # the buzzer: PulseAudio client library to play, libsndfile to decode the wave file
     pkg-config libpulse-dev libsndfile1-dev
     # NumLock is kept on or off through XKB and XTest; the end-to-end test's key sender uses XTest too

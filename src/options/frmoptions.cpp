@@ -60,12 +60,14 @@ frmOptions::frmOptions(const SettingsRecord& settings, OptionsEnvironment enviro
     m_text = new TextPage(m_context);
     m_pictures = new PicturesPage(m_context);
     m_other = new OtherSettingsPage(m_context);
+    m_feed = new FeedPage(m_context);
     SSTab1->addTab(m_keys, QStringLiteral("Keys"));
     SSTab1->addTab(m_quickKeys, QStringLiteral("Quick Keys"));
     SSTab1->addTab(m_colors, QStringLiteral("Colors"));
     SSTab1->addTab(m_text, QStringLiteral("Text"));
     SSTab1->addTab(m_pictures, QStringLiteral("Pictures"));
     SSTab1->addTab(m_other, QStringLiteral("Other Settings"));
+    SSTab1->addTab(m_feed, QStringLiteral("Live Feed"));
     txtGetKey->stackUnder(SSTab1);
     connect(m_keys, &KeysPage::resetKeysClicked, this, &frmOptions::resetKeys);
     connect(m_quickKeys, &QuickKeysPage::resetKeysClicked, this, &frmOptions::resetKeys);
@@ -104,6 +106,7 @@ void frmOptions::load(const SettingsRecord& s) {
     m_pictures->load(s);
     m_text->load(s);
     m_other->load(s);
+    m_feed->load(s);
 }
 
 SettingsRecord frmOptions::staged() const {
@@ -117,6 +120,7 @@ SettingsRecord frmOptions::staged() const {
     m_text->save(r);
     m_pictures->save(r);
     m_other->save(r);
+    m_feed->save(r);
     return r;
 }
 

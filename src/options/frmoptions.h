@@ -13,7 +13,7 @@ class QLineEdit;
 class QPushButton;
 class QTabWidget;
 
-// The options dialog: every persisted option on six pages. It edits a copy of a settings
+// The options dialog: every persisted option on seven pages. It edits a copy of a settings
 // record; OK hands the edited record to the environment's commit, Cancel drops it. Each
 // page loads and saves its own part; the dialog holds what spans pages: the key capture.
 class frmOptions : public QDialog {
@@ -79,6 +79,7 @@ private:
     TextPage* m_text = nullptr;
     PicturesPage* m_pictures = nullptr;
     OtherSettingsPage* m_other = nullptr;
+    FeedPage* m_feed = nullptr;
 
     // The key label waiting for a key, or none.
     QLabel* ReturnKeyToObj = nullptr;

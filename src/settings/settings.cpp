@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QLatin1StringView>
+#include <QRandomGenerator>
 #include <array>
 #include <limits>
 #include <type_traits>
@@ -23,11 +24,12 @@ constexpr const char* Quick = "QuickKeySettings";
 constexpr const char* Text = "TextSettings";
 constexpr const char* Pic = "PicSettings";
 constexpr const char* Additional = "AdditionalSettings";
+constexpr const char* Feed = "FeedSettings";
 
 // Sections, key names and defaults of the store, in the order the load reads them. Five
 // keys sit in sections their names do not suggest (LEDSelectedWidth, BuzzerFile,
 // NumLockForce, LEDType, TeamSize); users' stores already hold them there.
-constexpr std::array<SettingKey, 42> Table{{
+constexpr std::array<SettingKey, 46> Table{{
     {Id::TimeColor, Color, "TimeColor", "33023", &R::TimeColor},
     {Id::LEDBack, Color, "LEDBack", "0", &R::LEDBack},
     {Id::ScoreColor, Color, "ScoreColor", "255", &R::ScoreColor},
@@ -70,6 +72,11 @@ constexpr std::array<SettingKey, 42> Table{{
     {Id::BonusInner, Additional, "BonusInner", "7", &R::BonusInner},
     {Id::BonusOuter, Additional, "BonusOuter", "10", &R::BonusOuter},
     {Id::GamePeriod, Additional, "GamePeriod", "0", &R::GamePeriod},
+    // An empty token is renewed by the options dialog before the feed is turned on.
+    {Id::FeedEnabled, Feed, "Enabled", "No", &R::FeedEnabled},
+    {Id::FeedPort, Feed, "Port", "8080", &R::FeedPort},
+    {Id::FeedNetwork, Feed, "Network", "No", &R::FeedNetwork},
+    {Id::FeedToken, Feed, "Token", "", &R::FeedToken},
 }};
 
 constexpr bool tableFollowsIds() {
@@ -125,6 +132,10 @@ constexpr std::array SaveOrder{Id::TimeColor,
                                Id::BonusInner,
                                Id::BonusOuter,
                                Id::GamePeriod,
+                               Id::FeedEnabled,
+                               Id::FeedPort,
+                               Id::FeedNetwork,
+                               Id::FeedToken,
                                Id::IsKeyCode};
 
 constexpr bool saveWritesEveryKeyOnce() {
@@ -152,6 +163,17 @@ QString latin1(const char* text) {
     return QLatin1StringView(text);
 }
 
+// Exactly "Yes" or "No"; anything else is not a yes/no.
+std::optional<bool> storedYesNo(QStringView text) {
+    if (text == u"Yes") {
+        return true;
+    }
+    if (text == u"No") {
+        return false;
+    }
+    return std::nullopt;
+}
+
 template <typename Int> std::optional<Int> storedInteger(QStringView text) {
     const std::optional<std::int64_t> value = parseStoredNumber(text);
     if (!value || !std::in_range<Int>(*value)) {
@@ -176,6 +198,8 @@ void assign(SettingsRecord& record, const SettingField& field, const QString& te
                 } else if constexpr (std::is_same_v<Value, Currency>) {
                     target =
                         Currency::fromText(text).value_or(Currency::fromText(fallback).value_or(Currency()));
+                } else if constexpr (std::is_same_v<Value, bool>) {
+                    target = storedYesNo(text).value_or(storedYesNo(fallback).value_or(false));
                 } else {
                     target = storedInteger<Value>(text).value_or(storedInteger<Value>(fallback).value_or(0));
                 }
@@ -261,6 +285,8 @@ QString storedText(const SettingsRecord& record, const SettingKey& key) {
                     return value;
                 } else if constexpr (std::is_same_v<Value, Currency>) {
                     return value.toText();
+                } else if constexpr (std::is_same_v<Value, bool>) {
+                    return value ? QStringLiteral("Yes") : QStringLiteral("No");
                 } else {
                     return QString::number(value);
                 }
@@ -361,6 +387,8 @@ void LoadSettings(const SettingsStore& store, SettingsRecord& into, const QStrin
 
     // 8.-10. Texts and team-name size, pictures and digit style, additional settings.
     loader.loadRange(Id::TitleText, Id::GamePeriod);
+    // 11. The live feed.
+    loader.loadRange(Id::FeedEnabled, Id::FeedToken);
 }
 
 bool SaveSettings(SettingsStore& store, const SettingsRecord& record) {
@@ -376,6 +404,12 @@ bool SaveSettings(SettingsStore& store, const SettingsRecord& record) {
         written = store.write(application, latin1(key.section), latin1(key.key), text) && written;
     }
     return session.end() && written;
+}
+
+QString newFeedToken() {
+    const quint64 high = QRandomGenerator::system()->generate64();
+    const quint64 low = QRandomGenerator::system()->generate64();
+    return QStringLiteral("%1%2").arg(high, 16, 16, QLatin1Char('0')).arg(low, 16, 16, QLatin1Char('0'));
 }
 
 SettingsRecord DefaultSettings(const QString& executableDir) {

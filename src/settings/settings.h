@@ -71,6 +71,13 @@ struct SettingsRecord {
     // 0 periods, any other value halves.
     std::int16_t GamePeriod{};
 
+    // The live feed for overlays and displays: off by default, on this computer only unless
+    // FeedNetwork, where every request must carry FeedToken.
+    bool FeedEnabled{};
+    std::int32_t FeedPort{};
+    bool FeedNetwork{};
+    QString FeedToken;
+
     bool operator==(const SettingsRecord&) const = default;
 };
 
@@ -144,12 +151,17 @@ enum class SettingId {
     BonusInner,
     BonusOuter,
     GamePeriod,
+    FeedEnabled,
+    FeedPort,
+    FeedNetwork,
+    FeedToken,
 };
 
 // Where a key's value goes in the record; IsKeyCode has no field (monostate).
+// Yes/no options are stored as "Yes" and "No".
 using SettingField =
     std::variant<std::monostate, std::int32_t SettingsRecord::*, std::int16_t SettingsRecord::*,
-                 QString SettingsRecord::*, Currency SettingsRecord::*>;
+                 QString SettingsRecord::*, Currency SettingsRecord::*, bool SettingsRecord::*>;
 
 // Two defaults depend on what is around them rather than being fixed texts.
 enum class SettingDefault {
@@ -179,6 +191,10 @@ QString settingDefaultText(const SettingKey& key, const SettingsRecord& loadedSo
 // A field's value as the store keeps it: numbers as plain decimal text, texts verbatim.
 // Empty for IsKeyCode, which has no field.
 QString storedText(const SettingsRecord& record, const SettingKey& key);
+
+// A fresh random token for the live feed: 128 bits as 32 lower-case hex digits, which need no
+// escaping in a URL.
+QString newFeedToken();
 
 // ---- Stored text to number ----
 //

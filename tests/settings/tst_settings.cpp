@@ -120,6 +120,10 @@ void TestSettings::emptyStoreGivesDefaults_data() {
     QTest::newRow("BonusInner") << SettingId::BonusInner << "7";
     QTest::newRow("BonusOuter") << SettingId::BonusOuter << "10";
     QTest::newRow("GamePeriod") << SettingId::GamePeriod << "0";
+    QTest::newRow("FeedSettings Enabled") << SettingId::FeedEnabled << "No";
+    QTest::newRow("FeedSettings Port") << SettingId::FeedPort << "8080";
+    QTest::newRow("FeedSettings Network") << SettingId::FeedNetwork << "No";
+    QTest::newRow("FeedSettings Token") << SettingId::FeedToken << "";
 }
 
 void TestSettings::emptyStoreGivesDefaults() {
@@ -145,28 +149,53 @@ void TestSettings::loadReadsKeysInOrder() {
     load(store);
 
     const QStringList expected{
-        "Ravenmark/ColorSettings/TimeColor",       "Ravenmark/ColorSettings/LEDBack",
-        "Ravenmark/ColorSettings/ScoreColor",      "Ravenmark/ColorSettings/PeriodColor",
-        "Ravenmark/ColorSettings/FormBack",        "Ravenmark/ColorSettings/LEDSelected",
-        "Ravenmark/ColorSettings/BorderColor",     "Ravenmark/ColorSettings/HomeColor",
-        "Ravenmark/ColorSettings/VisitorColor",    "Ravenmark/ColorSettings/LEDSelectedWidth",
-        "Ravenmark/KeySettings/StartStopClockKey", "Ravenmark/KeySettings/ResetClockKey",
-        "Ravenmark/KeySettings/ResetShotClockKey", "Ravenmark/KeySettings/ClockSwitchKey",
-        "Ravenmark/KeySettings/ClearKey",          "Ravenmark/KeySettings/BuzzerKey",
-        "Ravenmark/KeySettings/BuzzerFile",        "Ravenmark/QuickKeySettings/QScoreH1",
-        "Ravenmark/QuickKeySettings/QScoreH2",     "Ravenmark/QuickKeySettings/QScoreH3",
-        "Ravenmark/QuickKeySettings/QScoreV1",     "Ravenmark/QuickKeySettings/QScoreV2",
-        "Ravenmark/QuickKeySettings/QScoreV3",     "Ravenmark/QuickKeySettings/QFoulH1",
-        "Ravenmark/QuickKeySettings/QFoulV1",      "Ravenmark/QuickKeySettings/QPeriod1",
-        "Ravenmark/QuickKeySettings/QTOLH1",       "Ravenmark/QuickKeySettings/QTOLV1",
-        "Ravenmark/QuickKeySettings/QScoreH1",     "Ravenmark/KeySettings/NumLockForce",
-        "Ravenmark/KeySettings/IsKeyCode",         "Ravenmark/TextSettings/TitleText",
-        "Ravenmark/TextSettings/HomeText",         "Ravenmark/TextSettings/VisitorText",
-        "Ravenmark/TextSettings/TeamSize",         "Ravenmark/PicSettings/HomePic",
-        "Ravenmark/PicSettings/VisitorPic",        "Ravenmark/PicSettings/BoardPic",
-        "Ravenmark/PicSettings/LEDType",           "Ravenmark/AdditionalSettings/ShotClockResetTime",
-        "Ravenmark/AdditionalSettings/BonusInner", "Ravenmark/AdditionalSettings/BonusOuter",
+        "Ravenmark/ColorSettings/TimeColor",
+        "Ravenmark/ColorSettings/LEDBack",
+        "Ravenmark/ColorSettings/ScoreColor",
+        "Ravenmark/ColorSettings/PeriodColor",
+        "Ravenmark/ColorSettings/FormBack",
+        "Ravenmark/ColorSettings/LEDSelected",
+        "Ravenmark/ColorSettings/BorderColor",
+        "Ravenmark/ColorSettings/HomeColor",
+        "Ravenmark/ColorSettings/VisitorColor",
+        "Ravenmark/ColorSettings/LEDSelectedWidth",
+        "Ravenmark/KeySettings/StartStopClockKey",
+        "Ravenmark/KeySettings/ResetClockKey",
+        "Ravenmark/KeySettings/ResetShotClockKey",
+        "Ravenmark/KeySettings/ClockSwitchKey",
+        "Ravenmark/KeySettings/ClearKey",
+        "Ravenmark/KeySettings/BuzzerKey",
+        "Ravenmark/KeySettings/BuzzerFile",
+        "Ravenmark/QuickKeySettings/QScoreH1",
+        "Ravenmark/QuickKeySettings/QScoreH2",
+        "Ravenmark/QuickKeySettings/QScoreH3",
+        "Ravenmark/QuickKeySettings/QScoreV1",
+        "Ravenmark/QuickKeySettings/QScoreV2",
+        "Ravenmark/QuickKeySettings/QScoreV3",
+        "Ravenmark/QuickKeySettings/QFoulH1",
+        "Ravenmark/QuickKeySettings/QFoulV1",
+        "Ravenmark/QuickKeySettings/QPeriod1",
+        "Ravenmark/QuickKeySettings/QTOLH1",
+        "Ravenmark/QuickKeySettings/QTOLV1",
+        "Ravenmark/QuickKeySettings/QScoreH1",
+        "Ravenmark/KeySettings/NumLockForce",
+        "Ravenmark/KeySettings/IsKeyCode",
+        "Ravenmark/TextSettings/TitleText",
+        "Ravenmark/TextSettings/HomeText",
+        "Ravenmark/TextSettings/VisitorText",
+        "Ravenmark/TextSettings/TeamSize",
+        "Ravenmark/PicSettings/HomePic",
+        "Ravenmark/PicSettings/VisitorPic",
+        "Ravenmark/PicSettings/BoardPic",
+        "Ravenmark/PicSettings/LEDType",
+        "Ravenmark/AdditionalSettings/ShotClockResetTime",
+        "Ravenmark/AdditionalSettings/BonusInner",
+        "Ravenmark/AdditionalSettings/BonusOuter",
         "Ravenmark/AdditionalSettings/GamePeriod",
+        "Ravenmark/FeedSettings/Enabled",
+        "Ravenmark/FeedSettings/Port",
+        "Ravenmark/FeedSettings/Network",
+        "Ravenmark/FeedSettings/Token",
     };
     QCOMPARE(store.reads, expected);
 }
@@ -315,6 +344,12 @@ void TestSettings::unusableTextTakesDefault_data() {
                                                  << "255";
     QTest::newRow("colour: beyond 64 bits") << SettingId::ScoreColor << "99999999999999999999"
                                             << "255";
+    QTest::newRow("yes/no: Yes") << SettingId::FeedEnabled << "Yes"
+                                 << "Yes";
+    QTest::newRow("yes/no: lower case is not Yes") << SettingId::FeedEnabled << "yes"
+                                                   << "No";
+    QTest::newRow("yes/no: a number") << SettingId::FeedNetwork << "1"
+                                      << "No";
     QTest::newRow("int16: 99999") << SettingId::ShotClockResetTime << "99999"
                                   << "35";
     QTest::newRow("int16: max") << SettingId::ShotClockResetTime << "32767"
