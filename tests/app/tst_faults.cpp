@@ -48,6 +48,8 @@ SettingsRecord storedRecord(const QString& folder) {
                     r.*member = static_cast<std::int16_t>(40 + i); // codes of keys with no other use
                 } else if constexpr (std::is_same_v<Member, QString SettingsRecord::*>) {
                     r.*member = folder + QStringLiteral("/stored-") + QLatin1String(key.key);
+                } else if constexpr (std::is_same_v<Member, bool SettingsRecord::*>) {
+                    r.*member = true;
                 }
             },
             key.field);
@@ -84,7 +86,7 @@ QString defaultValueText(const SettingKey& key, const SettingsRecord& loaded) {
     if (std::holds_alternative<Currency SettingsRecord::*>(key.field)) {
         return Currency::fromText(text)->toText();
     }
-    if (isText(key)) {
+    if (isText(key) || std::holds_alternative<bool SettingsRecord::*>(key.field)) {
         return text;
     }
     return QString::number(*parseStoredNumber(text));

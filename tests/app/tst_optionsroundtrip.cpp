@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -305,6 +306,11 @@ void TestOptionsRoundTrip::changeEverything(frmOptions* dialog) {
         control<RaisingScrollBar>(dialog, name)->setShownValue(value);
     }
     QTest::mouseClick(child("otnGameHalf"), Qt::LeftButton);
+
+    // The live feed: on, on another port, on the network, which makes its token.
+    QTest::mouseClick(child("chkFeedEnabled"), Qt::LeftButton);
+    control<QSpinBox>(dialog, "spnFeedPort")->setValue(18099);
+    QTest::mouseClick(child("optFeedNetwork"), Qt::LeftButton);
 }
 
 frmScoreBoard* TestOptionsRoundTrip::restart() {
