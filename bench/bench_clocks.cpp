@@ -4,16 +4,17 @@
 //   bench_clocks cpu [seconds]     CPU time of the board per second, both clocks running
 // Run offscreen; the buzzer case records the default sink's monitor, so it needs a sound
 // server (scripts/with-services.sh provides one with a null sink).
-#include "../tests/platform/soundsink.h"
 #include "benchutil.h"
 #include "components/clockengine.h"
 #include "platform/sounddevice.h"
 #include "scoreboard/frmscoreboard.h"
 #include "settings/settings.h"
 #include "settings/settingsstore.h"
+#include "support/soundsink.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -67,7 +68,7 @@ double hornAfter(soundsink::Recorder& recorder, const frmScoreBoard& board, qint
     const soundsink::Sound& horn = sounds.back();
     seen = sounds.size();
     lengths.push_back(horn.lengthMs());
-    return soundsink::framesToMs(horn.first - recorder.frameAt(fromNs));
+    return recorder.msAfter(horn.first, fromNs);
 }
 
 int buzzer(int runs) {
@@ -100,8 +101,16 @@ int buzzer(int runs) {
         const qint64 zeroNs = soundsink::nowNs() + 300'000'000;
         const double zeroAt = nowMs() + 300;
         playAt = 0;
+        // An event loop, not QTest::qWaitFor: that sleeps 10 ms at a time, and the board's timers
+        // cannot fire while it sleeps.
+        QEventLoop played;
+        QTimer::singleShot(3000, &played, &QEventLoop::quit);
+        const QMetaObject::Connection quit =
+            QObject::connect(&board->mmcBuzzer(), &SoundDevice::playingChanged, &played, &QEventLoop::quit);
         board->StartStopClock();
-        if (QTest::qWaitFor([&] { return playAt > 0; }, 3000)) {
+        played.exec();
+        QObject::disconnect(quit);
+        if (playAt > 0) {
             toPlay.push_back(playAt - zeroAt);
         }
         const double onset = hornAfter(recorder, *board, zeroNs, seen, lengths);

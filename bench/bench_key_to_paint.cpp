@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
     std::vector<double> samples;
     for (int i = 0; i < 2000; ++i) {
         if (home->caption() >= 199) {
-            home->setCaption(0);
+            board.game().setValue(GameField::ScoreHome, 0, GameCause::NewGame);
             QCoreApplication::processEvents();
         }
         watch.painted = false;

@@ -11,6 +11,7 @@
 //
 //   bench_startup [--runs=N] [PROGRAM]      PROGRAM: default the build's ravenmark, or $RAVENMARK_PROGRAM
 #include "benchutil.h"
+#include "x11watch.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -41,30 +42,6 @@ struct Timings {
     double mappedMs = 0;
     double paintedMs = 0;
 };
-
-// A failed request on a window that has gone away is expected; nothing else is sent that can fail.
-int ignoreXError(Display*, XErrorEvent*) {
-    return 0;
-}
-
-std::optional<pid_t> windowPid(Display* display, Window window) {
-    static const Atom NetWmPid = XInternAtom(display, "_NET_WM_PID", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    std::optional<pid_t> pid;
-    if (XGetWindowProperty(display, window, NetWmPid, 0, 1, False, XA_CARDINAL, &type, &format, &count,
-                           &after, &data) == Success &&
-        type == XA_CARDINAL && format == 32 && count == 1) {
-        pid = static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data));
-    }
-    if (data) {
-        XFree(data);
-    }
-    return pid;
-}
 
 // The environment of this benchmark, with the program on the real X server whatever the benchmarks
 // around it use.

@@ -56,7 +56,9 @@ endfunction()
 function(ravenmark_add_test source)
     get_filename_component(name ${source} NAME_WE)
     add_executable(${name} ${source})
-    target_link_libraries(${name} PRIVATE ravenmark_core Qt6::Test)
+    target_link_libraries(${name} PRIVATE ravenmark_core ravenmark_testsupport Qt6::Test)
+    # Where a test finds files of the source tree: __FILE__ may be relative (ccache's base_dir).
+    target_compile_definitions(${name} PRIVATE RAVENMARK_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
     ravenmark_target_defaults(${name})
     add_test(NAME ${name} COMMAND ${name})
     # Tests that share the X server (focus, the active window) or the null sink run one at a time;

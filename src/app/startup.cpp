@@ -1,9 +1,13 @@
 #include "app/startup.h"
 
 #include "app/frmsplash.h"
+#include "components/monotonicclock.h"
+#include "feed/gamefeedsource.h"
+#include "feed/livefeed.h"
 #include "options/frmoptions.h"
 #include "platform/numlock.h"
 #include "platform/pulsesounddevice.h"
+#include "platform/timeofday.h"
 #include "settings/settings.h"
 #include "settings/settingsnotifier.h"
 #include "settings/settingsstore.h"
@@ -15,7 +19,9 @@
 Startup::Startup(const QStringList& arguments, QObject* parent)
     : QObject(parent), m_arguments(arguments), m_help(QCoreApplication::applicationDirPath()) {}
 
-Startup::~Startup() = default;
+Startup::~Startup() {
+    dropFeed();
+}
 
 void Startup::start() {
     m_splash = new frmSplash;
@@ -38,15 +44,43 @@ void Startup::openBoard() {
     if (m_board) {
         return;
     }
-    m_board = new frmScoreBoard(nullptr, boardEnvironment ? boardEnvironment() : BoardEnvironment{});
+    const BoardEnvironment env = boardEnvironment ? boardEnvironment() : BoardEnvironment{};
+    m_feedClock = env.clock;
+    m_twelveHourClock = env.twelveHourClock ? env.twelveHourClock() : timeofday::systemUsesTwelveHourClock();
+    m_board = new frmScoreBoard(nullptr, env);
     m_board->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_board, &frmScoreBoard::helpRequested, this, &Startup::showHelp);
     connect(m_board, &frmScoreBoard::optionsRequested, this, &Startup::showOptions);
     connect(m_board, &frmScoreBoard::closed, this, &Startup::boardClosed);
     m_board->show();
+    applyFeed();
+    connect(&settingsChanges(), &SettingsNotifier::changed, this, &Startup::applyFeed, Qt::UniqueConnection);
+}
+
+void Startup::applyFeed() {
+    if (!m_board) {
+        return;
+    }
+    const SettingsRecord& settings = m_board->game().settings();
+    if (!m_feed) {
+        if (!settings.FeedEnabled) {
+            return;
+        }
+        m_feedSource = std::make_unique<GameFeedSource>(m_board->game(), m_twelveHourClock);
+        m_feed = std::make_unique<LiveFeed>(*m_feedSource, FeedLimits{},
+                                            m_feedClock ? *m_feedClock : MonotonicClock::system());
+    }
+    m_feed->apply(settings);
+}
+
+void Startup::dropFeed() {
+    // The feed reads the board's game, so it goes first; the source after the feed that holds it.
+    m_feed.reset();
+    m_feedSource.reset();
 }
 
 void Startup::boardClosed() {
+    dropFeed();
     // Closing the board ends the program, with every other window of it.
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (window != m_board && window->isVisible()) {
@@ -68,17 +102,22 @@ void Startup::showHelp() {
 
 void Startup::showOptions() {
     if (!m_options) {
-        m_optionsSound = new PulseSoundDevice(this);
         OptionsEnvironment env;
         env.commit = &Startup::commitOptions;
         env.setNumLock = &modGrabKeys::SetNumLock;
-        env.sound = m_optionsSound;
+        env.previewSound = [this]() -> SoundDevice* {
+            if (!m_optionsSound) {
+                m_optionsSound = std::make_unique<PulseSoundDevice>();
+            }
+            return m_optionsSound.get();
+        };
         m_options = std::make_unique<frmOptions>(Settings, env);
     }
     // Modal: the splash or the board that asked waits here until the dialog closes.
     m_options->load(Settings);
     m_options->exec();
-    m_optionsSound->close();
+    // Its audio thread and server connection go with the dialog.
+    m_optionsSound.reset();
 }
 
 CommitResult Startup::commitOptions(const SettingsRecord& record) {

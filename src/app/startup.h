@@ -11,7 +11,10 @@
 #include <memory>
 
 class frmOptions;
+class GameFeedSource;
+class LiveFeed;
 class SoundDevice;
+class MonotonicClock;
 struct CommitResult;
 
 // The program's start and end: loads the settings, shows the splash (or, started with
@@ -30,6 +33,8 @@ public:
 
     frmSplash* splash() const { return m_splash; }
     frmScoreBoard* board() const { return m_board; }
+    // The live feed while it is on and the board is open; null otherwise.
+    LiveFeed* feed() const { return m_feed.get(); }
 
     // What each board is made with; tests put in a hand-moved clock and a fake sound device.
     std::function<BoardEnvironment()> boardEnvironment;
@@ -44,6 +49,9 @@ public slots:
 private:
     void openBoard();
     void boardClosed();
+    // Starts, restarts or stops the live feed as the settings say; the feed lives only with the board.
+    void applyFeed();
+    void dropFeed();
     static void endProgram();
 
     QStringList m_arguments;
@@ -51,7 +59,13 @@ private:
     QPointer<frmScoreBoard> m_board;
     // The one help window, for the splash and the board alike.
     HelpLauncher m_help;
-    // Made on first use, then kept: one options dialog, and the device it plays a chosen sound on.
+    // Made on first use, then kept: one options dialog. The device its "Test" plays on is made
+    // on the first test and ends with each opening.
     std::unique_ptr<frmOptions> m_options;
-    SoundDevice* m_optionsSound = nullptr;
+    std::unique_ptr<SoundDevice> m_optionsSound;
+    // Made when the feed is first turned on, for the board's game; LiveFeed holds its source.
+    std::unique_ptr<GameFeedSource> m_feedSource;
+    std::unique_ptr<LiveFeed> m_feed;
+    const MonotonicClock* m_feedClock = nullptr;
+    bool m_twelveHourClock = false;
 };

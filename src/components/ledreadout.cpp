@@ -181,8 +181,7 @@ void LedReadout::drawPainting() {
     m_paintingStale = false;
     m_staleCells = QRegion();
 
-    painter.setRenderHint(QPainter::Antialiasing);
-    led::paintCells(painter, cells, {m_lit, led::unlitColour(m_lit, m_back), m_ledType == DotsType});
+    m_glyphs.paint(painter, cells, {m_lit, led::unlitColour(m_lit, m_back), m_ledType == DotsType}, dpr);
     if (m_frame.isValid()) {
         painter.setRenderHint(QPainter::Antialiasing, false);
         painter.setPen(m_frame);
@@ -203,6 +202,7 @@ void LedReadout::paintEvent(QPaintEvent*) {
 
 void LedReadout::resizeEvent(QResizeEvent* event) {
     m_painting = QPixmap(); // the new size needs a new one
+    m_glyphs.clear();       // and new digit sizes
     QWidget::resizeEvent(event);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "components/ledgeometry.h"
+#include "components/ledglyphcache.h"
 
 #include <QColor>
 #include <QPixmap>
@@ -110,6 +111,7 @@ private:
     std::vector<led::Cell> m_cells; // what m_painting shows
     bool m_paintingStale = true;    // redraw all of it
     QRegion m_staleCells;           // else redraw just these boxes
+    LedGlyphCache m_glyphs;
     int m_paintingsDrawn = 0;
 };
 

@@ -37,7 +37,7 @@ frmHelp::frmHelp(const QString& programFolder, QWidget* parent) : QWidget(parent
     // An open manual never keeps the program running once the board has closed.
     setAttribute(Qt::WA_QuitOnClose, false);
     // The minimum is the snapping rule; the window manager enforces it while the operator drags.
-    setMinimumSize(twips::toPixels(QSize(helplayout::MinWidth, helplayout::MinHeight)));
+    setMinimumSize(twips::toPixelsAtLeast(QSize(helplayout::MinWidth, helplayout::MinHeight)));
 
     rtbHelp = new QTextEdit(this);
     rtbHelp->setObjectName(QStringLiteral("rtbHelp"));
@@ -102,7 +102,9 @@ HelpLauncher::HelpLauncher(QString programFolder) : m_folder(std::move(programFo
 HelpLauncher::~HelpLauncher() = default;
 
 frmHelp* HelpLauncher::present() {
-    if (!m_window) {
+    // A closed window is made afresh, so a manual replaced meanwhile shows; only an open
+    // one is brought forward as it is.
+    if (!m_window || !m_window->isVisible()) {
         m_window = std::make_unique<frmHelp>(m_folder);
     }
     m_window->present();

@@ -54,8 +54,8 @@ private:
     QTextEdit* rtbHelp = nullptr;
 };
 
-// The program's one help window, created on the first request (F1 on the board, Help on the splash)
-// and brought forward on every later one. Whoever owns this owns the window.
+// The program's one help window, created on a request (F1 on the board, Help on the splash) when
+// none is open, and brought forward while it is. Whoever owns this owns the window.
 class HelpLauncher {
 public:
     explicit HelpLauncher(QString programFolder);
@@ -63,9 +63,9 @@ public:
     HelpLauncher(const HelpLauncher&) = delete;
     HelpLauncher& operator=(const HelpLauncher&) = delete;
 
-    // Creates the window if there is none yet, then shows it without blocking.
+    // Creates the window (reading the manual) unless one is open, then shows it without blocking.
     frmHelp* present();
-    // The window, or null before the first request.
+    // The last window made, or null before the first request.
     frmHelp* window() const { return m_window.get(); }
 
 private:

@@ -2,6 +2,7 @@
 
 #include "options/optionsrules.h"
 #include "platform/keycodes.h"
+#include "platform/numlock.h"
 #include "platform/twips.h"
 
 #include <QFocusEvent>
@@ -142,8 +143,8 @@ void frmOptions::showEvent(QShowEvent* event) {
 
 void frmOptions::okClicked() {
     const SettingsRecord record = staged();
-    if (m_context.env.setNumLock && record.NumLockForce != 0) {
-        m_context.env.setNumLock(record.NumLockForce == 1);
+    if (m_context.env.setNumLock && record.NumLockForce != modGrabKeys::NumLockLeaveAlone) {
+        m_context.env.setNumLock(record.NumLockForce == modGrabKeys::NumLockKeepOn);
     }
     const CommitResult result = m_context.env.commit ? m_context.env.commit(record) : CommitResult{};
     m_settings = record;
@@ -165,8 +166,9 @@ void frmOptions::resetKeys() {
             QStringLiteral("Are you sure you want to reset Keys, Quick Keys, and Numlock option?"))) {
         return;
     }
+    const SettingsRecord defaults = DefaultSettings(QString());
     for (const options::KeyBinding& binding : options::KeyBindings) {
-        setTag(keyLabel(binding.labelName), binding.defaultCode);
+        setTag(keyLabel(binding.labelName), defaults.*binding.field);
     }
     m_keys->selectNormalMode();
     SetKeyTextFromTags();
@@ -257,14 +259,23 @@ void frmOptions::KeyChosen(int keyCode) {
 
 bool frmOptions::eventFilter(QObject* watched, QEvent* event) {
     if (watched == txtGetKey) {
-        if (event->type() == QEvent::KeyPress) {
-            const auto* key = static_cast<QKeyEvent*>(event);
+        const bool press = event->type() == QEvent::KeyPress;
+        if (press || event->type() == QEvent::ShortcutOverride) {
+            auto* key = static_cast<QKeyEvent*>(event);
             // Tab moves on (and so abandons the capture); Esc still cancels the dialog.
             if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || key->key() == Qt::Key_Escape) {
                 return false;
             }
+            if (!press) {
+                // While a label waits, every key is the key asked for: Alt+O or Alt+C must bind
+                // O or C, not press OK or Cancel through their mnemonics.
+                key->setAccepted(ReturnKeyToObj != nullptr);
+                return ReturnKeyToObj != nullptr;
+            }
             txtGetKey->clear();
-            KeyChosen(keycodes::fromKeyEvent(*key));
+            // A key without a code has no name: refused like any unnamed key, not an abandon.
+            const int code = keycodes::fromKeyEvent(*key);
+            KeyChosen(code == keycodes::NoKey ? UnnamedKey : code);
             return true;
         }
         if (event->type() == QEvent::FocusOut) {

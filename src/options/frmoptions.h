@@ -61,6 +61,8 @@ private:
     void resetKeys();
     QList<QLabel*> keyLabels() const;
     QLabel* keyLabel(const char* name) const;
+    // Stands for a key that has no code: no key has this code, so it has no name.
+    static constexpr int UnnamedKey = 0;
     static int tagOf(const QLabel* label);
     static void setTag(QLabel* label, int keyCode);
 

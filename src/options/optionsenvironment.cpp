@@ -52,8 +52,8 @@ void QtOptionsMessages::warn(QWidget* parent, const QString& title, const QStrin
 
 namespace options {
 
-bool isPlayableSound(const QString& path) {
-    return soundclip::decodeFile(path).has_value();
+bool isPlayableSound(const QString& path, QString* why) {
+    return soundclip::decodeFile(path, why).has_value();
 }
 
 } // namespace options

@@ -98,14 +98,16 @@ struct OptionsEnvironment {
     // Puts the record in force and writes the store.
     std::function<CommitResult(const SettingsRecord&)> commit;
     std::function<void(bool on)> setNumLock;
-    // Whether a chosen file can be played as the buzzer.
-    std::function<bool(const QString& path)> checkSound;
-    SoundDevice* sound = nullptr; // plays a chosen sound once; not owned; optional
+    // Whether a chosen file can be played as the buzzer; if not, why, in `why`.
+    std::function<bool(const QString& path, QString* why)> checkSound;
+    // The device "Test" plays the staged sound on, made on the first call (it costs an audio
+    // thread and a server connection); not owned. Unset or null: "Test" stays silent.
+    std::function<SoundDevice*()> previewSound;
 };
 
 namespace options {
 
-// Whether `path` is a wave file the buzzer can read.
-bool isPlayableSound(const QString& path);
+// Whether `path` is a wave file the buzzer can read; if not, why, in `why`.
+bool isPlayableSound(const QString& path, QString* why);
 
 } // namespace options

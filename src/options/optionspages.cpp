@@ -4,6 +4,7 @@
 #include "components/imagebox.h"
 #include "options/optionsrules.h"
 #include "options/optionswidgets.h"
+#include "platform/numlock.h"
 #include "platform/rgbcolor.h"
 #include "platform/sounddevice.h"
 #include "platform/twips.h"
@@ -12,6 +13,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
@@ -78,16 +80,20 @@ KeysPage::KeysPage(OptionsContext& context) : OptionsPage(context) {
 
 void KeysPage::load(const SettingsRecord& s) {
     // A mode the board does not know behaves as "leave alone", so it shows so.
-    (s.NumLockForce == 1 ? optKeepOn : s.NumLockForce == 2 ? optKeepOff : optNormal)->setChecked(true);
+    using namespace modGrabKeys;
+    (s.NumLockForce == NumLockKeepOn    ? optKeepOn
+     : s.NumLockForce == NumLockKeepOff ? optKeepOff
+                                        : optNormal)
+        ->setChecked(true);
 }
 
 void KeysPage::save(SettingsRecord& s) const {
     if (optNormal->isChecked()) {
-        s.NumLockForce = 0;
+        s.NumLockForce = modGrabKeys::NumLockLeaveAlone;
     } else if (optKeepOn->isChecked()) {
-        s.NumLockForce = 1;
+        s.NumLockForce = modGrabKeys::NumLockKeepOn;
     } else if (optKeepOff->isChecked()) {
-        s.NumLockForce = 2;
+        s.NumLockForce = modGrabKeys::NumLockKeepOff;
     }
 }
 
@@ -203,17 +209,18 @@ void ColorsPage::resetColors() {
                     QStringLiteral("Reset Colors"))) {
         return;
     }
-    picLedSelected->setColor(4210752);
+    const SettingsRecord d = DefaultSettings(QString());
+    picLedSelected->setColor(d.LEDSelected);
     // The bar stays where it is; its next change shows its own value again.
-    lblLEDSelectedWidthValue->setText(QStringLiteral("0"));
-    picTimeC->setColor(33023);
-    picLEDB->setColor(0);
-    picScoreC->setColor(255);
-    picPeriodC->setColor(49152);
-    picBackC->setColor(4210752);
-    picBorderC->setColor(16777215);
-    picHomeC->setColor(16777215);
-    picVisitorC->setColor(16777215);
+    lblLEDSelectedWidthValue->setText(QString::number(d.LEDSelectedWidth));
+    picTimeC->setColor(d.TimeColor);
+    picLEDB->setColor(d.LEDBack);
+    picScoreC->setColor(d.ScoreColor);
+    picPeriodC->setColor(d.PeriodColor);
+    picBackC->setColor(d.FormBack);
+    picBorderC->setColor(d.BorderColor);
+    picHomeC->setColor(d.HomeColor);
+    picVisitorC->setColor(d.VisitorColor);
 }
 
 // ---- Text ----
@@ -415,6 +422,9 @@ OtherSettingsPage::OtherSettingsPage(OptionsContext& context) : OptionsPage(cont
     QPushButton* buzzer = addButton(this, "cmdBuzzerSound", QStringLiteral("Change Buzzer Sound..."),
                                     onPage(QRect(240, 2760, 2175, 375)));
     connect(buzzer, &QPushButton::clicked, this, &OtherSettingsPage::chooseBuzzerSound);
+    QPushButton* test =
+        addButton(this, "cmdTestBuzzer", QStringLiteral("Test"), onPage(QRect(2535, 2760, 975, 375)));
+    connect(test, &QPushButton::clicked, this, &OtherSettingsPage::testBuzzerSound);
     lblBFile = new QLabel(this);
     lblBFile->setObjectName(QStringLiteral("lblBFile"));
     lblBFile->setFont(arialFont(9.75));
@@ -453,13 +463,14 @@ void OtherSettingsPage::resetAdditionalSettings() {
                     QStringLiteral("Reset Settings?"))) {
         return;
     }
-    for (auto [bar, label, value] :
-         {std::tuple{vsShotClock, lblShotClock, 35}, std::tuple{vsBonusInner, lblBonusInner, 7},
-          std::tuple{vsBonusOuter, lblBonusOuter, 10}}) {
+    const SettingsRecord d = DefaultSettings(QString());
+    for (auto [bar, label, value] : {std::tuple{vsShotClock, lblShotClock, d.ShotClockResetTime},
+                                     std::tuple{vsBonusInner, lblBonusInner, d.BonusInner},
+                                     std::tuple{vsBonusOuter, lblBonusOuter, d.BonusOuter}}) {
         bar->setShownValue(value);
         label->setText(QString::number(value)); // the bar may stand there already
     }
-    otnGamePeriod->setChecked(true);
+    (d.GamePeriod == 0 ? otnGamePeriod : otnGameHalf)->setChecked(true);
 }
 
 void OtherSettingsPage::chooseBuzzerSound() {
@@ -467,14 +478,33 @@ void OtherSettingsPage::chooseBuzzerSound() {
     if (file.isEmpty()) {
         return;
     }
-    if (!m_context.env.checkSound(file)) {
-        qCWarning(lcOptions) << "not a playable wave file:" << file;
+    // Only staged: a game may be on, and the horn must not sound in the hall until asked ("Test").
+    // A file the buzzer could not play keeps the sound it has, and the operator is told why now,
+    // not at the end of a period.
+    QString why;
+    if (!m_context.env.checkSound(file, &why)) {
+        qCWarning(lcOptions).noquote() << "not a playable wave file:" << file + ":" << why;
+        m_context.env.messages->warn(window(), QStringLiteral("Buzzer Sound"),
+                                     QStringLiteral("This file cannot be played as the buzzer:\n%1\n\n%2\n\n"
+                                                    "The buzzer keeps its sound.")
+                                         .arg(QDir::toNativeSeparators(file), why));
         return;
     }
     BuzzTemp = file;
     lblBFile->setText(options::fileCaption(BuzzTemp));
-    if (m_context.env.sound != nullptr && m_context.env.sound->open(file)) {
-        m_context.env.sound->play();
+}
+
+void OtherSettingsPage::testBuzzerSound() {
+    SoundDevice* sound = m_context.env.previewSound ? m_context.env.previewSound() : nullptr;
+    if (sound == nullptr || BuzzTemp.isEmpty()) {
+        return;
+    }
+    if (sound->isPlaying()) {
+        sound->stop(); // a second press ends the test
+        return;
+    }
+    if ((sound->isOpen() && sound->fileName() == BuzzTemp) || sound->open(BuzzTemp)) {
+        sound->play();
     }
 }
 

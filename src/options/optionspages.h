@@ -169,6 +169,7 @@ public:
 
 private:
     void chooseBuzzerSound();
+    void testBuzzerSound();
     void resetAdditionalSettings();
 
     QLabel* lblBonusInner = nullptr;

@@ -12,32 +12,31 @@
 // team-name size and the ranges of the dialog's controls.
 namespace options {
 
-// A key label of the dialog, the record field it edits and the key it is reset to.
+// A key label of the dialog and the record field it edits (its reset puts back the field's default).
 struct KeyBinding {
     const char* labelName;
     std::int16_t SettingsRecord::*field;
-    std::int16_t defaultCode;
 };
 
 // The seventeen key labels, in the order the dialog loads them.
 inline constexpr std::array<KeyBinding, 17> KeyBindings{{
-    {"lblKeyStartStopClock", &SettingsRecord::StartStopClockKey, 83},
-    {"lblKeyResetClock", &SettingsRecord::ResetClockKey, 82},
-    {"lblKeyResetShotClock", &SettingsRecord::ResetShotClockKey, 84},
-    {"lblKeyClockSwitch", &SettingsRecord::ClockSwitchKey, 67},
-    {"lblKeyClear", &SettingsRecord::ClearKey, 8},
-    {"lblKeyBuzzer", &SettingsRecord::BuzzerKey, 66},
-    {"lblKeyHS1", &SettingsRecord::QScoreH1, 45},
-    {"lblKeyHS2", &SettingsRecord::QScoreH2, 36},
-    {"lblKeyHS3", &SettingsRecord::QScoreH3, 33},
-    {"lblKeyVS1", &SettingsRecord::QScoreV1, 46},
-    {"lblKeyVS2", &SettingsRecord::QScoreV2, 35},
-    {"lblKeyVS3", &SettingsRecord::QScoreV3, 34},
-    {"lblKeyHF1", &SettingsRecord::QFoulH1, 122},
-    {"lblKeyVF1", &SettingsRecord::QFoulV1, 123},
-    {"lblKeyPeriod1", &SettingsRecord::QPeriod1, 80},
-    {"lblKeyTolH1", &SettingsRecord::QTOLH1, 118},
-    {"lblKeyTolV1", &SettingsRecord::QTOLV1, 119},
+    {"lblKeyStartStopClock", &SettingsRecord::StartStopClockKey},
+    {"lblKeyResetClock", &SettingsRecord::ResetClockKey},
+    {"lblKeyResetShotClock", &SettingsRecord::ResetShotClockKey},
+    {"lblKeyClockSwitch", &SettingsRecord::ClockSwitchKey},
+    {"lblKeyClear", &SettingsRecord::ClearKey},
+    {"lblKeyBuzzer", &SettingsRecord::BuzzerKey},
+    {"lblKeyHS1", &SettingsRecord::QScoreH1},
+    {"lblKeyHS2", &SettingsRecord::QScoreH2},
+    {"lblKeyHS3", &SettingsRecord::QScoreH3},
+    {"lblKeyVS1", &SettingsRecord::QScoreV1},
+    {"lblKeyVS2", &SettingsRecord::QScoreV2},
+    {"lblKeyVS3", &SettingsRecord::QScoreV3},
+    {"lblKeyHF1", &SettingsRecord::QFoulH1},
+    {"lblKeyVF1", &SettingsRecord::QFoulV1},
+    {"lblKeyPeriod1", &SettingsRecord::QPeriod1},
+    {"lblKeyTolH1", &SettingsRecord::QTOLH1},
+    {"lblKeyTolV1", &SettingsRecord::QTOLV1},
 }};
 
 // What a key is called on its label; empty for a key that cannot be bound (F1, F2,

@@ -9,6 +9,7 @@ class KeyboardBackend;
 namespace modGrabKeys {
 
 // The stored NumLock option: 0 (or anything else) leaves NumLock alone.
+inline constexpr std::int32_t NumLockLeaveAlone = 0;
 inline constexpr std::int32_t NumLockKeepOn = 1;
 inline constexpr std::int32_t NumLockKeepOff = 2;
 

@@ -170,6 +170,13 @@ void PulseSoundDevice::Engine::drainIfWritten() {
 
 void PulseSoundDevice::Engine::startStream(bool corked) {
     dropStream();
+    if (!clip) {
+        // Nothing to play (closed meanwhile): the play, if any, ends here.
+        if (!corked) {
+            post(playId, 0);
+        }
+        return;
+    }
     pa_sample_spec sampleFormat{PA_SAMPLE_FLOAT32LE, static_cast<uint32_t>(clip->sampleRate),
                                 static_cast<uint8_t>(clip->channels)};
     pa_channel_map map;
@@ -392,6 +399,9 @@ void PulseSoundDevice::play() {
     if (m_clip && m_engine->start()) {
         m_capTimer.start(static_cast<int>(m_clip->durationMs()) + FinishMarginMs);
         Locker lock(m_engine->loop);
+        // The audio thread may have started only now (it could not at open()), so the
+        // engine may not have the clip yet.
+        m_engine->clip = m_clip;
         m_engine->playId = id;
         m_engine->begin();
     } else {

@@ -21,6 +21,14 @@ inline constexpr double fromPixels(double px) {
     return px * PerPixel;
 }
 
+// For a least size: rounding down would allow a window a fraction of a pixel below it.
+inline int toPixelsAtLeast(int tw) {
+    return (tw + PerPixel - 1) / PerPixel;
+}
+inline QSize toPixelsAtLeast(QSize tw) {
+    return QSize(toPixelsAtLeast(tw.width()), toPixelsAtLeast(tw.height()));
+}
+
 inline QRect toPixels(int left, int top, int width, int height) {
     return QRect(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
 }

@@ -16,7 +16,7 @@ std::optional<Currency> ParseTimeEntry(QStringView text);
 // to the other one discards what was typed.
 class TimeEntry {
 public:
-    // ch: a character code from KeyCodeToAsci. Returns the accepted time when Enter
+    // ch: a character code from keycodes::typedCharacter. Returns the accepted time when Enter
     // confirms a valid time no larger than maximumSeconds.
     std::optional<Currency> EnterTimeChar(const QString& fieldName, int ch, std::int32_t maximumSeconds);
 

@@ -1,6 +1,7 @@
 #include "scoreboard/frmscoreboard.h"
 
 #include "components/boardshape.h"
+#include "components/clockboundary.h"
 #include "components/clockpanel.h"
 #include "components/digitpanel.h"
 #include "components/imagebox.h"
@@ -9,11 +10,12 @@
 #include "platform/numlock.h"
 #include "platform/pulsesounddevice.h"
 #include "platform/rgbcolor.h"
-#include "platform/timeofday.h"
 #include "platform/twips.h"
 #include "presentation/colors.h"
 #include "presentation/fitpicture.h"
 #include "scoreboard/boarddesign.h"
+#include "scoreboard/clockreadouts.h"
+#include "settings/settingsnotifier.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -41,17 +43,6 @@ QColor settingsColor(std::int32_t value) {
 frmScoreBoard::frmScoreBoard(QWidget* parent, BoardEnvironment environment)
     : QWidget(parent), m_env(std::move(environment)),
       m_settings(m_env.settings ? *m_env.settings : Settings) {
-    if (!m_env.timeOfDay) {
-        m_env.timeOfDay = [] {
-            return QTime::currentTime();
-        };
-    }
-    if (!m_env.twelveHourClock) {
-        const bool twelveHour = timeofday::systemUsesTwelveHourClock();
-        m_env.twelveHourClock = [twelveHour] {
-            return twelveHour;
-        };
-    }
     installReadoutAccessibility();
     installBoardShapeAccessibility();
     installImageBoxAccessibility();
@@ -59,13 +50,25 @@ frmScoreBoard::frmScoreBoard(QWidget* parent, BoardEnvironment environment)
     setObjectName(QStringLiteral("frmScoreBoard"));
     setWindowTitle(QStringLiteral("Ravenmark"));
     resize(twips::toPixels(QSize(boarddesign::Width, boarddesign::Height)));
-    modColor::setBackground(*this, 0x404040); // the design grey, until the colours are applied
+    // The default background until the colours are applied.
+    modColor::setBackground(*this, std::int32_t(settingDefaultNumber(SettingId::FormBack)));
     setFocusPolicy(Qt::NoFocus);
     boarddesign::build(this);
     findElements();
 
-    m_clocks = new GameClock(m_env.clock ? *m_env.clock : MonotonicClock::system(), this);
-    connect(m_clocks, &GameClock::runOut, this, &frmScoreBoard::Buzzer);
+    m_game = m_env.game ? m_env.game
+                        : new Game(m_settings, m_env.clock ? *m_env.clock : MonotonicClock::system(), this);
+    m_clockReadouts = std::make_unique<ClockReadouts>(*m_game, *clkGame, *digShotClock, m_env.timeOfDay,
+                                                      m_env.twelveHourClock);
+    m_clockBoundary = new ClockBoundaryTimer(m_game->clocks().game(), this);
+    connect(m_clockBoundary, &ClockBoundaryTimer::reached, this, &frmScoreBoard::RefreshTime);
+    showNumbers();
+    connect(m_game, &Game::changed, this, &frmScoreBoard::gameChanged);
+    if (!m_env.showOnly) {
+        connect(m_game, &Game::runOut, this, &frmScoreBoard::Buzzer);
+    }
+    // Every view follows the settings the same way, whoever changed them.
+    connect(&settingsChanges(), &SettingsNotifier::changed, this, &frmScoreBoard::applySettings);
 
     m_mmcBuzzer = m_env.buzzer ? m_env.buzzer : new PulseSoundDevice(this);
     m_mmcBuzzer->setParent(this);
@@ -92,8 +95,6 @@ template <typename T> T* frmScoreBoard::element(const char* name) const {
 
 void frmScoreBoard::findElements() {
     clkGame = element<ClockPanel>("clkGame");
-    digFoulsH = element<DigitPanel>("digFoulsH");
-    digFoulsV = element<DigitPanel>("digFoulsV");
     digShotClock = element<DigitPanel>("digShotClock");
     lblTitle = element<QLabel>("lblTitle");
     picHomeContainer = element("picHomeContainer");
@@ -123,9 +124,8 @@ void frmScoreBoard::findElements() {
     std::copy_n(visitor.begin(), 2, shpBonusV);
 
     for (const boarddesign::NumberField& f : boarddesign::numberFields()) {
-        m_numberFields.append({element<DigitPanel>(f.name), f.typedMaximum, f.teamFouls});
+        m_numberFields.append({element<DigitPanel>(f.name), f.field});
     }
-    element<DigitPanel>("digPeriod")->setCaption(1);
     for (DigitPanel* panel : findChildren<DigitPanel*>()) {
         connect(panel, &DigitPanel::focusReceived, this, [this, panel] { ObjectSelected(panel); });
     }
@@ -149,12 +149,12 @@ QList<QWidget*> frmScoreBoard::tabOrder() const {
 void frmScoreBoard::loadBoard() {
     m_layout.RecordLayout(*this);
     openBuzzer();
-    m_clocks->setResetTime(600_cur);
-    m_clocks->game().setSeconds(600_cur);
     RefreshTime();
     UpdateLabels();
     UpdateFormColors();
-    UpdateNumLock();
+    if (!m_env.showOnly) {
+        UpdateNumLock();
+    }
     m_tmrClock1->start();
 }
 
@@ -212,7 +212,7 @@ bool frmScoreBoard::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
-    if (watched == lblPossH || watched == lblPossV) {
+    if ((watched == lblPossH || watched == lblPossV) && !m_env.showOnly) {
         return possessionClick(watched, event) || QWidget::eventFilter(watched, event);
     }
     return QWidget::eventFilter(watched, event);
@@ -250,7 +250,7 @@ void frmScoreBoard::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // Every key press of this window passes one filter on its native window, so no
     // press can be dispatched twice however Qt propagates it between widgets.
-    if (windowHandle() != m_keyWindow) {
+    if (windowHandle() != m_keyWindow && !m_env.showOnly) {
         if (m_keyWindow != nullptr) {
             m_keyWindow->removeEventFilter(this);
         }
@@ -270,6 +270,15 @@ const frmScoreBoard::NumberField* frmScoreBoard::numberField(const QWidget* widg
     for (const NumberField& field : m_numberFields) {
         if (field.panel == widget) {
             return &field;
+        }
+    }
+    return nullptr;
+}
+
+DigitPanel* frmScoreBoard::numberPanel(GameField field) const {
+    for (const NumberField& f : m_numberFields) {
+        if (f.field == field) {
+            return f.panel;
         }
     }
     return nullptr;
@@ -295,11 +304,8 @@ void frmScoreBoard::keyDown(int keyCode) {
 }
 
 void frmScoreBoard::numberFieldKeyDown(const NumberField& field, int keyCode) {
-    m_typedEntry.TypeDigit(*field.panel, typedCharacter(keyCode, m_settings.ClearKey), -1,
-                           field.typedMaximum);
-    if (field.teamFouls) {
-        UpdateBonus();
-    }
+    m_typedEntry.TypeDigit(*m_game, field.field, typedCharacter(keyCode, m_settings.ClearKey), -1,
+                           Game::typedMaximum(field.field));
 }
 
 void frmScoreBoard::AllKeyCode(int keyCode) {
@@ -321,33 +327,16 @@ void frmScoreBoard::AllKeyCode(int keyCode) {
     } else if (keyCode == VkF1) {
         emit helpRequested();
     } else if (keyCode == VkF2) {
-        const QPointer<frmScoreBoard> self(this);
+        // Confirmed or cancelled, the views take the settings again, with the files they name: the
+        // operator may have mended a picture or the horn meanwhile. A confirmed change has told them.
+        const quint64 heard = settingsChanges().announcements();
         emit optionsRequested();
-        if (!self.isNull()) {
-            applySettings();
+        if (settingsChanges().announcements() == heard) {
+            settingsChanges().announce();
         }
     } else {
-        quickKey(keyCode);
+        m_game->quickKey(keyCode);
     }
-}
-
-bool frmScoreBoard::quickKey(int keyCode) {
-    for (const boarddesign::QuickKey& quick : boarddesign::quickKeys()) {
-        if (keyCode != m_settings.*quick.key) {
-            continue;
-        }
-        for (const boarddesign::NumberField& field : boarddesign::numberFields()) {
-            if (qstrcmp(field.name, quick.field) == 0) {
-                modShowDigits::ApplyEntry(*element<DigitPanel>(field.name), QLatin1String(quick.change), -1,
-                                          field.quickMaximum);
-                if (field.teamFouls) {
-                    UpdateBonus();
-                }
-            }
-        }
-        return true;
-    }
-    return false;
 }
 
 void frmScoreBoard::AllKeyUp(int keyCode) {
@@ -362,30 +351,63 @@ void frmScoreBoard::AllKeyUp(int keyCode) {
         TogglePossessionVisitor();
     }
     if (keyCode == VkUp || keyCode == VkDown) {
-        setWhoPoss(Possession::None);
+        m_game->clearPossession();
     }
+}
+
+// ---------------------------------------------------------------- showing the game
+
+void frmScoreBoard::gameChanged(const GameEvent& event) {
+    switch (event.field) {
+    case GameField::Possession:
+        UpdatePoss();
+        break;
+    case GameField::GameClock:
+        m_clockReadouts->showGameClock();
+        m_clockBoundary->rearm();
+        break;
+    case GameField::ClockRunning:
+        // Whoever started or stopped the game clock, its next boundary moves with it.
+        m_clockBoundary->rearm();
+        break;
+    case GameField::ShotClock:
+        m_clockReadouts->showShotClock();
+        break;
+    default:
+        // Running flags, the read-out switch and the reset time show at the next refresh.
+        if (DigitPanel* panel = numberPanel(event.field)) {
+            panel->setCaption(int(event.newValue));
+            if (event.field == GameField::FoulsHome || event.field == GameField::FoulsVisitor) {
+                UpdateBonus();
+            }
+        }
+        break;
+    }
+}
+
+void frmScoreBoard::showNumbers() {
+    for (const NumberField& f : m_numberFields) {
+        f.panel->setCaption(int(m_game->value(f.field)));
+    }
+    m_clockReadouts->showShotClock();
 }
 
 // ---------------------------------------------------------------- possession, bonus, captions
 
-void frmScoreBoard::setWhoPoss(Possession who) {
-    m_whoPoss = who;
-    UpdatePoss();
-}
-
 void frmScoreBoard::TogglePossessionHome() {
-    setWhoPoss(m_whoPoss != Possession::Home ? Possession::Home : Possession::None);
+    m_game->togglePossession(Side::Home);
 }
 
 void frmScoreBoard::TogglePossessionVisitor() {
-    setWhoPoss(m_whoPoss != Possession::Visitor ? Possession::Visitor : Possession::None);
+    m_game->togglePossession(Side::Visitor);
 }
 
 void frmScoreBoard::UpdatePoss() {
     const std::int32_t lit = m_settings.TimeColor;
     const std::int32_t dark = m_settings.LEDBack;
-    modColor::setTextColor(*lblPossH, m_whoPoss == Possession::Home ? lit : dark);
-    modColor::setTextColor(*lblPossV, m_whoPoss == Possession::Visitor ? lit : dark);
+    const Possession who = WhoPoss();
+    modColor::setTextColor(*lblPossH, who == Possession::Home ? lit : dark);
+    modColor::setTextColor(*lblPossV, who == Possession::Visitor ? lit : dark);
 }
 
 void frmScoreBoard::UpdateBonus() {
@@ -400,12 +422,10 @@ void frmScoreBoard::UpdateBonus() {
         shape->setFillColor(on ? lit : dark);
         shape->setLit(on);
     };
-    const int home = digFoulsH->caption();
-    light(shpBonusV[0], home >= m_settings.BonusInner);
-    light(shpBonusV[1], home >= m_settings.BonusOuter);
-    const int visitor = digFoulsV->caption();
-    light(shpBonusH[0], visitor >= m_settings.BonusInner);
-    light(shpBonusH[1], visitor >= m_settings.BonusOuter);
+    for (int i = 0; i < 2; ++i) {
+        light(shpBonusH[i], m_game->bonusLight(Side::Home, i));
+        light(shpBonusV[i], m_game->bonusLight(Side::Visitor, i));
+    }
 }
 
 double frmScoreBoard::RSize(int value) const {
@@ -427,6 +447,7 @@ void frmScoreBoard::UpdateLabels() {
         font.setPointSizeF(std::clamp(std::nearbyint(size), 1.0, 500.0));
         label->setFont(font);
     };
+    m_teamNamesSizedFor = frameGeometry().size();
     lblHome->setText(m_settings.HomeText);
     teamFont(lblHome);
     lblVisitor->setText(m_settings.VisitorText);
@@ -453,6 +474,15 @@ void frmScoreBoard::resizeEvent(QResizeEvent* event) {
     UpdateLabels();
 }
 
+void frmScoreBoard::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    // A window manager's frame becomes known after the window is mapped, with a move but no
+    // resize; the team names go by the outer size, so they are sized again then.
+    if (frameGeometry().size() != m_teamNamesSizedFor) {
+        UpdateLabels();
+    }
+}
+
 void frmScoreBoard::UpdateNumLock() {
     modGrabKeys::UpdateNumLock(m_settings.NumLockForce);
 }
@@ -460,77 +490,47 @@ void frmScoreBoard::UpdateNumLock() {
 // ---------------------------------------------------------------- clocks
 
 void frmScoreBoard::RefreshTime() {
-    const QTime now = m_env.timeOfDay();
-    int hour = now.hour();
-    if (m_env.twelveHourClock()) {
-        hour = hour % 12 == 0 ? 12 : hour % 12;
-    }
-    const int minute = now.minute();
-
-    const Currency g = m_clocks->game().seconds();
-    static constexpr Currency ShowTenthsBelow = Currency::fromUnits(599000); // 59.9
-    static constexpr Currency AlmostHalf = Currency::fromUnits(4999);        // 0.4999
-    if (m_clockTime) {
-        clkGame->setTimeFormat(QStringLiteral("60,1"));
-        clkGame->setCaption(float(hour * 60 + minute));
-    } else if (g > ShowTenthsBelow) {
-        clkGame->setTimeFormat(QStringLiteral("60,1"));
-        clkGame->setCaption(float((g + AlmostHalf).roundHalfEven()));
-    } else {
-        clkGame->setTimeFormat(QStringLiteral("1,.1"));
-        clkGame->setCaption(float(g.toDouble()));
-    }
-
-    const Currency s = m_clocks->shot().seconds();
-    if (digShotClock->caption() >= 0) {
-        const std::int64_t shown = (s + AlmostHalf).roundHalfEven();
-        digShotClock->setCaption(int(std::clamp<std::int64_t>(shown, std::numeric_limits<std::int16_t>::min(),
-                                                              std::numeric_limits<std::int16_t>::max())));
-    }
-
-    m_clocks->checkRunOut(g, s, digShotClock->caption() == DigitPanel::Cleared);
+    const Currency g = m_clockReadouts->showGameClock();
+    const Currency s = m_clockReadouts->showShotClock();
+    m_game->checkRunOut(g, s);
+    m_clockBoundary->rearm();
 }
 
 void frmScoreBoard::StartStopClock() {
-    m_clocks->startStop();
+    m_game->startStop();
 }
 
 void frmScoreBoard::ResetGameClock() {
-    m_clocks->resetGame();
+    m_game->resetGameClock();
     RefreshTime();
 }
 
 void frmScoreBoard::ResetShotClock() {
-    m_clocks->resetShot(Currency::fromInt(m_settings.ShotClockResetTime));
-    digShotClock->setCaption(m_settings.ShotClockResetTime);
+    m_game->resetShotClock();
     RefreshTime();
 }
 
 void frmScoreBoard::SwitchClockDisplay() {
-    m_clockTime = !m_clockTime;
+    m_game->switchClockDisplay();
 }
 
 void frmScoreBoard::clkGameKeyDown(int keyCode) {
     const int ch = typedCharacter(keyCode, m_settings.ClearKey);
     if (const std::optional<Currency> t = m_timeEntry.EnterTimeChar(clkGame->objectName(), ch, 5999)) {
-        m_clocks->game().setSeconds(*t);
-        m_clocks->shot().setRunning(false);
-        m_clocks->setResetTime(*t);
+        m_game->enterGameTime(*t);
         RefreshTime();
     }
 }
 
 void frmScoreBoard::digShotClockKeyDown(int keyCode) {
     if (keyCode != NoKey && keyCode == m_settings.ClearKey) {
-        digShotClock->setCaption(DigitPanel::Cleared);
-        m_clocks->shot().setSeconds(Currency());
+        m_game->clearShotClock();
     }
     const int ch = typedCharacter(keyCode, m_settings.ClearKey);
     if (const std::optional<Currency> t = m_timeEntry.EnterTimeChar(digShotClock->objectName(), ch, 5940)) {
         // Typed as minutes.seconds like the game clock; the minutes part is the shot time.
         const std::int64_t n = t->roundHalfEven();
-        m_clocks->shot().setSeconds(Currency::fromInt(n / 60));
-        m_clocks->shot().setRunning(false);
+        m_game->enterShotTime(Currency::fromInt(n / 60));
         RefreshTime();
     }
 }

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "components/currency.h"
+#include "game/game.h"
 #include "presentation/stretch.h"
 #include "scoreboard/count.h"
-#include "scoreboard/gameclock.h"
 #include "scoreboard/showdigits.h"
 #include "settings/settings.h"
 
@@ -11,8 +11,11 @@
 #include <QTime>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class BoardShape;
+class ClockBoundaryTimer;
+class ClockReadouts;
 class ClockPanel;
 class DigitPanel;
 class ImageBox;
@@ -30,13 +33,12 @@ struct BoardEnvironment {
     SoundDevice* buzzer = nullptr;              // the board takes ownership
     std::function<QTime()> timeOfDay;           // the time the read-out switch shows
     std::function<bool()> twelveHourClock;      // whether the system shows 12-hour times
+    Game* game = nullptr;  // the game to show, which must outlive the board; none: the board keeps its own
+    bool showOnly = false; // another board runs the game: this one takes no keys or clicks, sounds no horn
 };
 
-// Who has the ball, as the two arrows show it.
-enum class Possession { None = 0, Home = 1, Visitor = 2 };
-
-// The scoreboard window: every value of the game lives in its read-outs. The operator
-// drives it from the keyboard; every key press reaches AllKeyCode exactly once.
+// The scoreboard window: shows a Game, and routes the operator's keys to it. Every key press
+// reaches AllKeyCode exactly once; the read-outs follow the game's change events.
 class frmScoreBoard : public QWidget {
     Q_OBJECT
 
@@ -75,17 +77,18 @@ public:
     // clocks and the buzzer sound.
     void applySettings();
 
-    // Window state.
-    Possession WhoPoss() const { return m_whoPoss; }
-    void setWhoPoss(Possession who);
-    bool ClockTime() const { return m_clockTime; }
+    // The game it shows, and the board's window state.
+    Game& game() const { return *m_game; }
+    Possession WhoPoss() const { return Possession(m_game->value(GameField::Possession)); }
+    bool ClockTime() const { return m_game->value(GameField::ClockDisplay) != 0; }
     bool BuzzerPlaying() const { return m_buzzerPlaying; }
-    GameClock& gameClock() const { return *m_clocks; }
-    Currency GameResetTime() const { return m_clocks->resetTime(); }
-    ClockEngine& teGame() const { return m_clocks->game(); }
-    ClockEngine& teShotClock() const { return m_clocks->shot(); }
+    GameClock& gameClock() const { return m_game->clocks(); }
+    Currency GameResetTime() const { return m_game->clocks().resetTime(); }
+    ClockEngine& teGame() const { return m_game->clocks().game(); }
+    ClockEngine& teShotClock() const { return m_game->clocks().shot(); }
     SoundDevice& mmcBuzzer() const { return *m_mmcBuzzer; }
     QTimer& tmrClock1() const { return *m_tmrClock1; }
+    const ClockBoundaryTimer& clockBoundary() const { return *m_clockBoundary; }
     const modStretch::BoardLayout& layout() const { return m_layout; }
     const modShowDigits::TypedEntry& typedEntry() const { return m_typedEntry; }
     const modCount::TimeEntry& timeEntry() const { return m_timeEntry; }
@@ -105,12 +108,12 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     struct NumberField {
         DigitPanel* panel;
-        int typedMaximum;
-        bool teamFouls;
+        GameField field;
     };
 
     void findElements();
@@ -119,12 +122,14 @@ private:
     void numberFieldKeyDown(const NumberField& field, int keyCode);
     void clkGameKeyDown(int keyCode);
     void digShotClockKeyDown(int keyCode);
-    bool quickKey(int keyCode);
+    void gameChanged(const GameEvent& event);
+    void showNumbers();
     void buzzerFinished();
     void openBuzzer();
     void reloadBuzzer();
     void centreIn(QLabel* label, QWidget* container);
     const NumberField* numberField(const QWidget* widget) const;
+    DigitPanel* numberPanel(GameField field) const;
     bool possessionClick(QObject* watched, QEvent* event);
     template <typename T = QWidget> T* element(const char* name) const;
 
@@ -133,8 +138,6 @@ private:
 
     // Fields.
     ClockPanel* clkGame = nullptr;
-    DigitPanel* digFoulsH = nullptr;
-    DigitPanel* digFoulsV = nullptr;
     DigitPanel* digShotClock = nullptr;
     QList<NumberField> m_numberFields;
 
@@ -157,20 +160,23 @@ private:
     BoardShape* shpBonusV[2] = {};
     BoardShape* shpObjectSelected = nullptr;
 
-    // Timekeeping and sound.
-    GameClock* m_clocks = nullptr;
+    // The game, timekeeping and sound.
+    Game* m_game = nullptr;
+    std::unique_ptr<ClockReadouts> m_clockReadouts;
     QTimer* m_tmrClock1 = nullptr;
+    // Refreshes at the game clock's last tenths and its end, between the regular refreshes.
+    ClockBoundaryTimer* m_clockBoundary = nullptr;
     SoundDevice* m_mmcBuzzer = nullptr;
 
     // The design geometry of every element, recorded once; every resize scales from it.
     modStretch::BoardLayout m_layout;
 
     // Window state.
-    Possession m_whoPoss = Possession::None;
-    bool m_clockTime = false;
     bool m_buzzerPlaying = false;
     QWindow* m_keyWindow = nullptr; // the native window whose key events we dispatch
     bool m_firstShow = true;
+    // The outer size the team names were last sized for.
+    QSize m_teamNamesSizedFor;
     bool m_releaseEndsDoubleClick = false; // the next arrow release ends a double-click
 
     modShowDigits::TypedEntry m_typedEntry;

@@ -259,6 +259,10 @@ const SettingKey& settingKey(SettingId id) {
     return Table[static_cast<std::size_t>(id)];
 }
 
+std::int64_t settingDefaultNumber(SettingId id) {
+    return parseStoredNumber(QString::fromLatin1(settingKey(id).defaultText)).value_or(0);
+}
+
 QString settingDefaultText(const SettingKey& key, const SettingsRecord& loadedSoFar,
                            const QString& executableDir) {
     switch (key.defaultKind) {

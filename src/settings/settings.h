@@ -105,6 +105,11 @@ SettingsRecord DefaultSettings(const QString& executableDir);
 // settingsChanges().changed() (see settingsnotifier.h).
 void CommitSettings(const SettingsRecord& record);
 
+// ---- Defaults that have no key ----
+
+// The game clock's start time, and what its reset key restores until a time is typed in.
+inline constexpr int GameClockStartSeconds = 600;
+
 // ---- The keys of the store ----
 
 // Every key, in the order LoadSettings reads them.
@@ -185,6 +190,9 @@ inline constexpr const char* SettingsApplication = "Ravenmark";
 std::span<const SettingKey> settingKeys();
 const SettingKey& settingKey(SettingId id);
 
+// A key's default as a number (0 where it is no fixed number): for whoever needs one default, not a
+// whole record.
+std::int64_t settingDefaultNumber(SettingId id);
 // The text a key defaults to, given the record loaded so far and the executable's folder.
 QString settingDefaultText(const SettingKey& key, const SettingsRecord& loadedSoFar,
                            const QString& executableDir);

@@ -12,5 +12,5 @@ void CommitSettings(const SettingsRecord& record) {
         return;
     }
     Settings = record;
-    emit settingsChanges().changed();
+    settingsChanges().announce();
 }

@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "options/frmoptions.h"
 #include "options/optionsenvironment.h"
+#include "support/logcapture.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,7 +20,6 @@
 #include <QTemporaryFile>
 #include <csignal>
 #include <cstdio>
-#include <mutex>
 #include <set>
 #include <unistd.h>
 
@@ -91,35 +91,6 @@ QString defaultValueText(const SettingKey& key, const SettingsRecord& loaded) {
     }
     return QString::number(*parseStoredNumber(text));
 }
-
-// Every message, for the tests that count log lines.
-struct LogCapture {
-    static inline std::mutex mutex;
-    static inline QStringList lines;
-    static inline QtMessageHandler previous = nullptr;
-
-    // What the program itself says; Qt's own notes (an offscreen window cannot be raised) are not
-    // about the operator's files.
-    static void handler(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-        if (type != QtDebugMsg && context.category && qstrncmp(context.category, "ravenmark.", 10) == 0) {
-            const std::lock_guard lock(mutex);
-            lines << QString::fromLatin1(context.category ? context.category : "") + QStringLiteral(": ") +
-                         text;
-        }
-        if (previous) {
-            previous(type, context, text);
-        }
-    }
-    LogCapture() {
-        lines.clear();
-        previous = qInstallMessageHandler(&handler);
-    }
-    ~LogCapture() { qInstallMessageHandler(previous); }
-    QStringList taken() const {
-        const std::lock_guard lock(mutex);
-        return lines;
-    }
-};
 
 // What is written straight to the standard error (by C libraries), read back as lines.
 class StderrCapture {
@@ -440,7 +411,7 @@ void TestFaults::unwritableFolder() {
     QVERIFY(!messages.shown().first().question);
     QVERIFY2(messages.shown().first().text.contains(folder + QStringLiteral("/Ravenmark.conf")),
              qPrintable(messages.shown().first().text));
-    QCOMPARE(log.taken().filter(QStringLiteral("ravenmark.settings")).size(), 1);
+    QCOMPARE(log.linesWithCategory().filter(QStringLiteral("ravenmark.settings")).size(), 1);
     QCOMPARE(Settings.TitleText, QStringLiteral("Cup Final"));
     frmScoreBoard* board = startup->board();
     board->applySettings();
@@ -513,7 +484,7 @@ void TestFaults::nothingAround() {
     // THEN the period ran out, and each bad file left at most one line
     QCOMPARE(board->teGame().seconds(), Currency());
     QVERIFY(!board->teGame().running());
-    const QStringList lines = log.taken();
+    const QStringList lines = log.linesWithCategory();
     QStringList repeated;
     for (const QString& file : badFiles) {
         if (lines.filter(file).size() > 1) {

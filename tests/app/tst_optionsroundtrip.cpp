@@ -11,6 +11,9 @@
 #include "platform/numlock.h"
 #include "settings/settings.h"
 #include "settings/settingsstore.h"
+#include "support/fakes.h"
+#include "support/feedtestclient.h"
+#include "support/testfiles.h"
 
 #include <QColorDialog>
 #include <QComboBox>
@@ -29,23 +32,6 @@
 #include <QtEndian>
 
 namespace {
-
-// NumLock as a keyboard that only this test presses.
-class FakeKeyboard : public KeyboardBackend {
-public:
-    explicit FakeKeyboard(bool& on, int& toggles) : m_on(on), m_toggles(toggles) {}
-    std::optional<bool> numLockOn() override { return m_on; }
-    bool toggleNumLock() override {
-        m_on = !m_on;
-        ++m_toggles;
-        return true;
-    }
-    QString failure() const override { return {}; }
-
-private:
-    bool& m_on;
-    int& m_toggles;
-};
 
 // The key each binding gets instead of its default: seventeen letters no default uses.
 struct Rebinding {
@@ -87,34 +73,8 @@ const std::array<std::pair<const char*, QColor>, 9> NewColors{{
 
 // A mono 16-bit PCM wave of a few silent samples: enough for the buzzer's decoder.
 bool writeWave(const QString& path) {
-    const quint16 channels = 1;
-    const quint32 rate = 8000;
-    const quint16 bits = 16;
-    const QByteArray samples(800, '\0');
-    QByteArray data;
-    const auto u32 = [&data](quint32 v) {
-        v = qToLittleEndian(v);
-        data.append(reinterpret_cast<const char*>(&v), 4);
-    };
-    const auto u16 = [&data](quint16 v) {
-        v = qToLittleEndian(v);
-        data.append(reinterpret_cast<const char*>(&v), 2);
-    };
-    data.append("RIFF");
-    u32(quint32(36 + samples.size()));
-    data.append("WAVEfmt ");
-    u32(16);
-    u16(1);
-    u16(channels);
-    u32(rate);
-    u32(rate * channels * bits / 8);
-    u16(quint16(channels * bits / 8));
-    u16(bits);
-    data.append("data");
-    u32(quint32(samples.size()));
-    data.append(samples);
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+    return !testfiles::write(path, testfiles::wave(testfiles::Pcm, 1, 8000, 16, QByteArray(800, '\0')))
+                .isEmpty();
 }
 
 // Answers the next modal dialog of type D once it is up.
@@ -186,8 +146,7 @@ private:
     QString m_sound;
     std::unique_ptr<Startup> m_startup;
     FakeBuzzer* m_buzzer = nullptr;
-    bool m_numLockOn = false;
-    int m_numLockToggles = 0;
+    FakeKeyboard* m_keyboard = nullptr;
 };
 
 void TestOptionsRoundTrip::initTestCase() {
@@ -207,7 +166,7 @@ void TestOptionsRoundTrip::initTestCase() {
     LoadSettings(MemorySettingsStore(), m_defaults, QCoreApplication::applicationDirPath());
 
     // GIVEN a first start on an empty store, with NumLock off
-    setKeyboardBackend(std::make_unique<FakeKeyboard>(m_numLockOn, m_numLockToggles));
+    m_keyboard = installFakeKeyboard();
     setSettingsStore(std::make_unique<QSettingsStore>(m_dir.path()));
     Settings = SettingsRecord();
     restart();
@@ -238,8 +197,8 @@ void TestOptionsRoundTrip::initTestCase() {
 
     // THEN the dialog's record is in force, and NumLock was switched on once
     QCOMPARE(Settings, m_shown);
-    QCOMPARE(m_numLockToggles, 1);
-    QVERIFY(m_numLockOn);
+    QCOMPARE(m_keyboard->toggles, 1);
+    QVERIFY(m_keyboard->on);
 }
 
 void TestOptionsRoundTrip::changeEverything(frmOptions* dialog) {
@@ -309,7 +268,7 @@ void TestOptionsRoundTrip::changeEverything(frmOptions* dialog) {
 
     // The live feed: on, on another port, on the network, which makes its token.
     QTest::mouseClick(child("chkFeedEnabled"), Qt::LeftButton);
-    control<QSpinBox>(dialog, "spnFeedPort")->setValue(18099);
+    control<QSpinBox>(dialog, "spnFeedPort")->setValue(freeFeedPort());
     QTest::mouseClick(child("optFeedNetwork"), Qt::LeftButton);
 }
 
@@ -501,11 +460,11 @@ void TestOptionsRoundTrip::restartedBoardObeysTheNewCommandKeys() {
 void TestOptionsRoundTrip::restartedBoardKeepsNumLockOn() {
     // GIVEN NumLock switched off behind the program's back WHEN it starts again THEN the
     // stored "Keep Numlock On" switches it back on, with one press
-    m_numLockOn = false;
-    m_numLockToggles = 0;
+    m_keyboard->on = false;
+    m_keyboard->toggles = 0;
     QVERIFY(restart());
-    QVERIFY(m_numLockOn);
-    QCOMPARE(m_numLockToggles, 1);
+    QVERIFY(m_keyboard->on);
+    QCOMPARE(m_keyboard->toggles, 1);
 }
 
 QTEST_MAIN(TestOptionsRoundTrip)

@@ -65,18 +65,15 @@ struct ClockModel {
             running = false;
         }
     }
-    // What the field shows: whole seconds above 59.9 s (any fraction beyond 0.0001 counts as a
-    // second begun), tenths below, the time of day when switched.
+    // What the field shows: the seconds begun above 59.9 s, tenths below, the time of day when
+    // switched. Here the clock only ever holds whole twentieths of a second, so a second begun is
+    // simply the next whole one up.
     float caption(QTime now) const {
         if (timeOfDay) {
             return float(now.hour() * 60 + now.minute());
         }
         if (units > 599000) {
-            const std::int64_t u = units + 4999;
-            const std::int64_t whole = u / Currency::Scale;
-            const std::int64_t rest = u % Currency::Scale;
-            const bool up = rest > Currency::Scale / 2 || (rest == Currency::Scale / 2 && whole % 2 != 0);
-            return float(whole + (up ? 1 : 0));
+            return float((units + Currency::Scale - 1) / Currency::Scale);
         }
         return float(Currency::fromUnits(units).toDouble());
     }

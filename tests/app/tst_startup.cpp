@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "help/frmhelp.h"
 #include "options/frmoptions.h"
+#include "support/quitcounter.h"
 
 #include <QLineEdit>
 #include <QPointer>
@@ -13,20 +14,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
-
-// Counts requests to end the program and keeps them from reaching the application.
-class QuitCounter : public QObject {
-public:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == qApp && event->type() == QEvent::Quit && enabled) {
-            ++count;
-            return true;
-        }
-        return false;
-    }
-    int count = 0;
-    bool enabled = false;
-};
 
 class TestStartup : public QObject {
     Q_OBJECT

@@ -1,5 +1,5 @@
-#include "../support/feedtestclient.h"
 #include "feed/livefeed.h"
+#include "support/feedtestclient.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>

@@ -2,6 +2,8 @@
 // it again brings back the one window.
 #include "help/frmhelp.h"
 #include "platform/twips.h"
+#include "support/logcapture.h"
+#include "support/testfiles.h"
 
 #include <QApplication>
 #include <QDir>
@@ -13,28 +15,12 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <optional>
 
 namespace {
 
-QStringList g_helpLog;
-QtMessageHandler g_previousHandler = nullptr;
-
-void captureHelpLog(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (context.category != nullptr && QByteArrayView(context.category) == "ravenmark.help") {
-        g_helpLog << message;
-        return;
-    }
-    g_previousHandler(type, context, message);
-}
-
 QString sourceDir() {
-    return QFileInfo(QStringLiteral(__FILE__)).absolutePath();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
+    return QStringLiteral(RAVENMARK_SOURCE_DIR "/tests/help");
 }
 
 int helpWindows() {
@@ -50,8 +36,8 @@ int helpWindows() {
 class TestHelpViewer : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { g_previousHandler = qInstallMessageHandler(captureHelpLog); }
-    void init() { g_helpLog.clear(); }
+    void initTestCase() { m_log.emplace("ravenmark.help"); }
+    void init() { m_log->clear(); }
 
     void sizes_data();
     void sizes();
@@ -63,6 +49,9 @@ private slots:
     void presentShowsOneWindow();
     void whiteAroundTheText();
     void shippedManual();
+
+private:
+    std::optional<LogCapture> m_log;
 };
 
 void TestHelpViewer::sizes_data() {
@@ -98,8 +87,9 @@ void TestHelpViewer::boxFollowsWindow_data() {
     // 6000 x 5000 twips is 400 x 333 pixels (333 pixels are 4995 twips).
     QTest::newRow("400 x 400") << QSize(400, 400) << QSize(400, 400) << QSize(384, 372) << 354;
     QTest::newRow("400 x 333") << QSize(400, 333) << QSize(400, 333) << QSize(384, 305) << 354;
-    // Below the minimum of 2700 x 1700 twips (180 x 113 pixels) the window snaps back to it.
-    QTest::newRow("shrunk below the minimum") << QSize(50, 20) << QSize(180, 113) << QSize(164, 85) << 134;
+    // Below the minimum of 2700 x 1700 twips the window snaps back to it: 180 x 114 pixels, as
+    // 113 pixels would be only 1695 twips.
+    QTest::newRow("shrunk below the minimum") << QSize(50, 20) << QSize(180, 114) << QSize(164, 86) << 134;
 }
 
 void TestHelpViewer::boxFollowsWindow() {
@@ -138,13 +128,13 @@ void TestHelpViewer::contents() {
     QFETCH(QByteArray, file);
     QTemporaryDir dir;
     if (file != "<none>") {
-        writeFile(dir.filePath(QStringLiteral("ravenmarkhelpfile.rtf")), file);
+        QVERIFY(!testfiles::write(dir.filePath(QStringLiteral("ravenmarkhelpfile.rtf")), file).isEmpty());
     }
     frmHelp help(dir.path());
     QTEST(help.textBox()->toPlainText(), "shown");
     QVERIFY(help.textBox()->isReadOnly());
     QCOMPARE(help.windowTitle(), QStringLiteral("Ravenmark Help"));
-    QVERIFY(g_helpLog.isEmpty());
+    QVERIFY(m_log->lines().isEmpty());
 }
 
 void TestHelpViewer::unreadableFileLeavesOneLine() {
@@ -155,13 +145,14 @@ void TestHelpViewer::unreadableFileLeavesOneLine() {
     frmHelp help(dir.path());
     // THEN it says to reinstall, and the log has one line naming the file
     QCOMPARE(help.textBox()->toPlainText(), QString::fromLatin1(frmHelp::MissingText));
-    QCOMPARE(g_helpLog.size(), 1);
-    QVERIFY(g_helpLog.first().contains(QStringLiteral("ravenmarkhelpfile.rtf")));
+    QCOMPARE(m_log->lines().size(), 1);
+    QVERIFY(m_log->lines().first().contains(QStringLiteral("ravenmarkhelpfile.rtf")));
 }
 
 void TestHelpViewer::presentShowsOneWindow() {
     QTemporaryDir dir;
-    writeFile(dir.filePath(QStringLiteral("ravenmarkhelpfile.rtf")), "{\\rtf1 manual}");
+    QVERIFY(!testfiles::write(dir.filePath(QStringLiteral("ravenmarkhelpfile.rtf")), "{\\rtf1 manual}")
+                 .isEmpty());
     HelpLauncher launcher(dir.path());
     QVERIFY(launcher.window() == nullptr);
     QCOMPARE(helpWindows(), 0);
@@ -171,28 +162,32 @@ void TestHelpViewer::presentShowsOneWindow() {
     QCOMPARE(launcher.present(), first);
     QCOMPARE(helpWindows(), 1);
 
-    // Closed by the operator and asked for again: the same window, not loaded again.
-    first->textBox()->setPlainText(QStringLiteral("kept"));
+    // Closed by the operator, the manual replaced, and asked for again: the new manual, at the
+    // window's first size.
+    first->resize(300, 200);
     first->close();
     QCOMPARE(helpWindows(), 0);
-    QCOMPARE(launcher.present(), first);
+    QVERIFY(!testfiles::write(dir.filePath(QStringLiteral("ravenmarkhelpfile.rtf")), "{\\rtf1 new manual}").isEmpty());
+    frmHelp* again = launcher.present();
     QCOMPARE(helpWindows(), 1);
-    QCOMPARE(first->textBox()->toPlainText(), QStringLiteral("kept"));
+    QCOMPARE(again->textBox()->toPlainText(), QStringLiteral("new manual"));
+    QCOMPARE(again->size(), twips::toPixels(QSize(helplayout::DesignWidth, helplayout::DesignHeight)));
 
-    // Minimised and asked for again: restored.
-    first->showMinimized();
-    launcher.present();
-    QVERIFY(!first->isMinimized());
+    // Minimised and asked for again: restored, the same window.
+    again->showMinimized();
+    QCOMPARE(launcher.present(), again);
+    QVERIFY(!again->isMinimized());
     QCOMPARE(helpWindows(), 1);
 
     // The manual never keeps the program alive after the board has gone.
-    QVERIFY(!first->testAttribute(Qt::WA_QuitOnClose));
+    QVERIFY(!again->testAttribute(Qt::WA_QuitOnClose));
 }
 
 void TestHelpViewer::whiteAroundTheText() {
     QTemporaryDir dir;
-    writeFile(dir.filePath(QStringLiteral("ravenmarkhelpfile.rtf")),
-              "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\fs72\\cf1 RED RED RED}");
+    QVERIFY(!testfiles::write(dir.filePath(QStringLiteral("ravenmarkhelpfile.rtf")),
+                              "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\fs72\\cf1 RED RED RED}")
+                 .isEmpty());
     frmHelp help(dir.path());
     help.resize(400, 300);
     help.show();

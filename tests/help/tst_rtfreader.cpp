@@ -49,7 +49,7 @@ QTextCharFormat formatOf(const QTextDocument& doc, const QString& word) {
 }
 
 QString sourceDir() {
-    return QFileInfo(QStringLiteral(__FILE__)).absolutePath();
+    return QStringLiteral(RAVENMARK_SOURCE_DIR "/tests/help");
 }
 
 QByteArray png(int width, int height, QColor colour) {

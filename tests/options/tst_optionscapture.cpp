@@ -93,6 +93,16 @@ void TestOptionsCapture::capture_data() {
         {"page 1", "click lblKeyPeriod1", "key R", "expect lblKeyPeriod1|Choose another|80|yes"});
     row("main key taken by a quick key refused",
         {"click lblKeyBuzzer", "key Insert", "expect lblKeyBuzzer|Choose another|66|yes"});
+    // Alt with the letters of OK's and Cancel's mnemonics: the key asked for, not the button.
+    row("Alt+O binds O", {"click lblKeyBuzzer", "key Alt+O", "expect lblKeyBuzzer|O|79|no"});
+    row("Alt+C refused as another action's key",
+        {"click lblKeyBuzzer", "key Alt+C", "expect lblKeyBuzzer|Choose another|66|yes"});
+    // Keys with no code at all have no name either; they must not end the wait.
+    for (const char* unnamed : {"VolumeUp", "MediaPlay"}) {
+        row(qPrintable(QStringLiteral("%1 refused, still waiting").arg(QLatin1String(unnamed))),
+            {"click lblKeyBuzzer", QStringLiteral("key %1").arg(QLatin1String(unnamed)),
+             "expect lblKeyBuzzer|Choose another|66|yes", "key Q", "expect lblKeyBuzzer|Q|81|no"});
+    }
 }
 
 void TestOptionsCapture::capture() {
@@ -120,6 +130,10 @@ void TestOptionsCapture::capture() {
         {"Ctrl", {Qt::Key_Control, Qt::ControlModifier}},
         {"Apostrophe", {Qt::Key_Apostrophe, {}}},
         {"Tab", {Qt::Key_Tab, {}}},
+        {"Alt+O", {Qt::Key_O, Qt::AltModifier}},
+        {"Alt+C", {Qt::Key_C, Qt::AltModifier}},
+        {"VolumeUp", {Qt::Key_VolumeUp, {}}},
+        {"MediaPlay", {Qt::Key_MediaPlay, {}}},
     };
 
     for (const QString& step : script) {
@@ -156,8 +170,10 @@ void TestOptionsCapture::capture() {
             QFAIL(qPrintable(step));
         }
     }
-    // Whatever happened, the capture field never shows what was typed.
+    // Whatever happened, the capture field never shows what was typed, and no key closed the dialog.
     QVERIFY(capture->text().isEmpty());
+    QVERIFY(f.dialog->isVisible());
+    QVERIFY(f.commits.isEmpty());
 }
 
 void TestOptionsCapture::storedCodeWithoutNameShowsNothing() {

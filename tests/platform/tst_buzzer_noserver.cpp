@@ -4,13 +4,13 @@
 #if defined(__unix__)
 #include <sys/stat.h>
 #endif
-#include "buzzersupport.h"
 #include "platform/pulsesounddevice.h"
 #include "platform/soundclip.h"
+#include "support/soundboard.h"
+#include "support/testfiles.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -50,15 +50,6 @@ constexpr int PromptMs = 1000;
 // The device allows itself a margin after the file's length; the board allows this.
 constexpr int LateMs = 500;
 
-QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
-        return {};
-    }
-    return path;
-}
-
 // A well-formed header for a 1 s sound in an encoding nobody decodes.
 QByteArray undecodableWave() {
     QByteArray b("RIFF\x00\x00\x00\x00WAVEfmt \x10\x00\x00\x00", 20);
@@ -94,14 +85,11 @@ void TestBuzzerNoServer::hornWithoutServerFinishesAndPlaysAgain() {
 
     for (int round = 1; round <= 2; ++round) {
         // WHEN it is played
-        QElapsedTimer clock;
-        clock.start();
         device.play();
         QVERIFY(device.isPlaying());
 
         // THEN it reports the end at once: nothing can sound, so nothing is waited for
         QVERIFY2(finished.wait(PromptMs), qPrintable(QString("round %1").arg(round)));
-        QVERIFY2(clock.elapsed() <= PromptMs, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(finished.count(), round);
         QVERIFY(!device.isPlaying());
     }
@@ -124,11 +112,13 @@ void TestBuzzerNoServer::brokenSoundFinishesPromptly_data() {
     QTest::newRow("empty file name") << QString() << false;
     QTest::newRow("missing file") << m_dir.filePath("missing.wav") << false;
     QTest::newRow("directory") << m_dir.path() << false;
-    QTest::newRow("empty file") << writeFile(m_dir, "empty.wav", {}) << false;
-    QTest::newRow("garbage") << writeFile(m_dir, "garbage.wav", garbage) << false;
-    QTest::newRow("text named .wav") << writeFile(m_dir, "text.wav", "not a sound\n") << false;
-    QTest::newRow("header cut short") << writeFile(m_dir, "cut.wav", horn.left(30)) << false;
-    QTest::newRow("undecodable encoding") << writeFile(m_dir, "mp3in.wav", undecodableWave()) << false;
+    QTest::newRow("empty file") << testfiles::write(m_dir.filePath("empty.wav"), {}) << false;
+    QTest::newRow("garbage") << testfiles::write(m_dir.filePath("garbage.wav"), garbage) << false;
+    QTest::newRow("text named .wav") << testfiles::write(m_dir.filePath("text.wav"), "not a sound\n")
+                                     << false;
+    QTest::newRow("header cut short") << testfiles::write(m_dir.filePath("cut.wav"), horn.left(30)) << false;
+    QTest::newRow("undecodable encoding")
+        << testfiles::write(m_dir.filePath("mp3in.wav"), undecodableWave()) << false;
 #if defined(__unix__)
     // Reading a pipe with no writer would block the board for good.
     const QString pipe = m_dir.filePath("pipe.wav");
@@ -156,8 +146,6 @@ void TestBuzzerNoServer::brokenSoundFinishesPromptly() {
     QSignalSpy finished(&device, &SoundDevice::finished);
     QSignalSpy playing(&device, &PulseSoundDevice::playingChanged);
 
-    QElapsedTimer clock;
-    clock.start();
     device.play();
 
     // Never from inside play(): the board's handler would run before the board
@@ -165,7 +153,6 @@ void TestBuzzerNoServer::brokenSoundFinishesPromptly() {
     QCOMPARE(finished.count(), 0);
     QVERIFY(device.isPlaying());
     QVERIFY(finished.wait(PromptMs));
-    QVERIFY2(clock.elapsed() <= PromptMs, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(finished.count(), 1);
     QCOMPARE(playing.count(), 2);
     QCOMPARE(playing.at(0).at(0).toBool(), true);
@@ -204,8 +191,6 @@ void TestBuzzerNoServer::interruptedPlayFinishesOnce() {
     device.play();
 
     // WHEN it is cut short
-    QElapsedTimer clock;
-    clock.start();
     if (action == "stop") {
         device.stop();
     } else if (action == "close") {
@@ -217,7 +202,6 @@ void TestBuzzerNoServer::interruptedPlayFinishesOnce() {
     // THEN the play is reported finished at once, from the event loop, and only once
     QCOMPARE(finished.count(), 0);
     QVERIFY(finished.wait(PromptMs));
-    QVERIFY2(clock.elapsed() <= PromptMs, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(device.isOpen(), openAfterwards);
 
     // AND a new play afterwards is a play of its own, reported once more
@@ -233,15 +217,12 @@ void TestBuzzerNoServer::playWhilePlayingIsIgnored() {
     QSignalSpy finished(&device, &SoundDevice::finished);
     QSignalSpy playing(&device, &PulseSoundDevice::playingChanged);
 
-    QElapsedTimer clock;
-    clock.start();
     device.play();
     device.play();
     device.play();
 
     // One play: one start, one end, and the end no later than the first play's
     QVERIFY(finished.wait(int(m_hornMs) + LateMs));
-    QVERIFY(clock.elapsed() <= m_hornMs + LateMs);
     device.play();
     QVERIFY(finished.wait(int(m_hornMs) + LateMs));
     QCOMPARE(finished.count(), 2);
@@ -256,11 +237,11 @@ void TestBuzzerNoServer::boardHandlerCommandsDuringFinishAreSafe() {
     QSignalSpy finished(&device, &SoundDevice::finished);
 
     // WHEN the buzzer is pressed twice, then again after the sound
-    board.press();
-    board.press();
+    board.board().Buzzer();
+    board.board().Buzzer();
     QVERIFY(finished.wait(int(m_hornMs) + LateMs));
     QVERIFY(!board.sounding());
-    board.press();
+    board.board().Buzzer();
     QVERIFY(finished.wait(int(m_hornMs) + LateMs));
 
     // THEN the second press was ignored and the handler's Stop made no extra report

@@ -2,20 +2,24 @@
 // what the sound server's null sink plays recorded from its monitor. Every sound must
 // start right after its press or run-out, last as long as the file's, and be whole.
 
-#include "buzzersupport.h"
 #include "components/clockengine.h"
 #include "components/currency.h"
 #include "components/monotonicclock.h"
 #include "platform/pulsesounddevice.h"
 #include "platform/soundclip.h"
-#include "soundsink.h"
+#include "support/soundboard.h"
+#include "support/soundsink.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
+#include <QtEndian>
 #include <cmath>
 #include <memory>
 
@@ -51,34 +55,6 @@ constexpr double LengthToleranceMs = 40;
 constexpr double EarliestMs = -25;
 // Bounds on waiting for real audio; far longer than any sound here.
 constexpr int SoundMs = 5000;
-
-// The real board with its own sound device and a hand-moved clock.
-struct Board {
-    ManualClock clock;
-    std::unique_ptr<frmScoreBoard> board;
-    int plays = 0;
-
-    explicit Board(const QString& sound) {
-        LoadSettings(MemorySettingsStore(), Settings, QCoreApplication::applicationDirPath());
-        Settings.BuzzerFile = sound;
-        BoardEnvironment environment;
-        environment.clock = &clock;
-        board = std::make_unique<frmScoreBoard>(nullptr, environment);
-        board->tmrClock1().stop();
-        QObject::connect(&board->mmcBuzzer(), &SoundDevice::playingChanged, &board->mmcBuzzer(),
-                         [this](bool playing) { plays += playing ? 1 : 0; });
-        board->show();
-        board->activateWindow();
-        if (!QTest::qWaitForWindowActive(board.get())) {
-            qWarning("board window did not become active");
-        }
-    }
-    void pressBuzzer() const { QTest::keyClick(board->windowHandle(), Qt::Key_B); }
-    bool sounding() const { return board->BuzzerPlaying(); }
-    bool waitForEnd() const {
-        return QTest::qWaitFor([this] { return !sounding(); }, SoundMs);
-    }
-};
 
 // Audible length of a decoded sound by the recording's measure.
 double audibleMs(const SoundClip& clip) {
@@ -185,10 +161,10 @@ void TestHornSound::initTestCase() {
 
 void TestHornSound::pressesAndRunOutSoundOnTimeAndWhole() {
     // GIVEN the board, its sink being recorded
-    Board board(m_horn);
-    QVERIFY(board.board->mmcBuzzer().isOpen());
+    BoardWithSound board(m_horn);
+    QVERIFY(board.device().isOpen());
     Recorder recorder(m_monitor);
-    QVERIFY2(recorder.running(), qPrintable("parecord: " + recorder.errors()));
+    QVERIFY2(recorder.running(), qPrintable("recorder: " + recorder.errors()));
 
     // WHEN the buzzer key is pressed five times, each press some time after the last
     // sound ended (the first at once), and the third pressed again while it sounds
@@ -196,22 +172,22 @@ void TestHornSound::pressesAndRunOutSoundOnTimeAndWhole() {
     std::vector<qint64> startsNs;
     for (int i = 0; i < 5; ++i) {
         startsNs.push_back(nowNs());
-        board.pressBuzzer();
+        board.press();
         QVERIFY(board.sounding());
         if (i == 2) {
             QVERIFY(
                 recorder.waitUntilRecorded(startsNs.back() + qint64(m_audibleMs / 2) * 1'000'000, SoundMs));
-            board.pressBuzzer();
+            board.press();
         }
         QVERIFY2(board.waitForEnd(), qPrintable(QString("play %1 never ended").arg(i + 1)));
         QVERIFY(recorder.waitUntilRecorded(nowNs() + qint64(gapsMs[i]) * 1'000'000, SoundMs));
     }
     // AND the game clock runs out from 0.3 s
-    board.board->teGame().setSeconds(*Currency::fromText(u"0.3"));
-    board.board->teGame().setRunning(true);
+    board.board().teGame().setSeconds(*Currency::fromText(u"0.3"));
+    board.board().teGame().setRunning(true);
     board.clock.advanceMs(300);
     startsNs.push_back(nowNs());
-    board.board->RefreshTime();
+    board.board().RefreshTime();
     QVERIFY(board.sounding());
     QVERIFY(board.waitForEnd());
     QVERIFY(recorder.waitUntilRecorded(nowNs() + 200'000'000, SoundMs));
@@ -219,10 +195,10 @@ void TestHornSound::pressesAndRunOutSoundOnTimeAndWhole() {
     // THEN six whole horns sounded, each right after its press, the extra press nothing
     const std::vector<Sound> sounds = findSounds(recorder.samples());
     qInfo("%s", qPrintable(describe(sounds)));
-    QCOMPARE(board.plays, 6);
+    QCOMPARE(board.plays(), 6);
     QCOMPARE(sounds.size(), size_t(6));
     for (size_t i = 0; i < sounds.size(); ++i) {
-        const double onsetMs = framesToMs(sounds[i].first - recorder.frameAt(startsNs[i]));
+        const double onsetMs = recorder.msAfter(sounds[i].first, startsNs[i]);
         qInfo("horn %zu: %.1f ms after its press, %.1f ms long (file %.1f ms)", i + 1, onsetMs,
               sounds[i].lengthMs(), m_audibleMs);
         QVERIFY2(onsetMs <= OnsetMs,
@@ -290,7 +266,7 @@ void TestHornSound::everyEncodingSounds() {
     QVERIFY(device.open(path));
     QSignalSpy finished(&device, &SoundDevice::finished);
     Recorder recorder(m_monitor);
-    QVERIFY2(recorder.running(), qPrintable("parecord: " + recorder.errors()));
+    QVERIFY2(recorder.running(), qPrintable("recorder: " + recorder.errors()));
 
     // WHEN it is played
     const qint64 playNs = nowNs();
@@ -302,29 +278,29 @@ void TestHornSound::everyEncodingSounds() {
     // THEN it sounds at once, whole, and was reported finished only after its end
     const std::vector<Sound> sounds = findSounds(recorder.samples());
     QCOMPARE(sounds.size(), size_t(1));
-    const double onsetMs = framesToMs(sounds[0].first - recorder.frameAt(playNs));
+    const double onsetMs = recorder.msAfter(sounds[0].first, playNs);
     qInfo("%.1f ms after play(), %.1f ms long, finished %.1f ms after its last sample", onsetMs,
-          sounds[0].lengthMs(), framesToMs(recorder.frameAt(finishedNs) - sounds[0].last));
+          sounds[0].lengthMs(), -recorder.msAfter(sounds[0].last, finishedNs));
     QVERIFY2(onsetMs <= OnsetMs, qPrintable(QString::number(onsetMs)));
     QVERIFY2(std::abs(sounds[0].lengthMs() - ToneMs) <= LengthToleranceMs,
              qPrintable(QString::number(sounds[0].lengthMs())));
-    QVERIFY2(recorder.frameAt(finishedNs) >= sounds[0].last, "finished before the last sample was heard");
+    QVERIFY2(recorder.capturedNs(sounds[0].last) <= finishedNs, "finished before the last sample was heard");
 }
 
 void TestHornSound::soundsOnceTheServerAppears() {
     // GIVEN the board started while no server answers at its address
     PrivateServer server;
     const ServerAddress address(server.address());
-    Board board(m_horn);
-    board.pressBuzzer();
+    BoardWithSound board(m_horn);
+    board.press();
     QVERIFY2(board.waitForEnd(), "a play with no server must end");
 
     // WHEN the server starts and the buzzer is pressed
     QVERIFY(server.start());
     Recorder recorder("private_null.monitor", server.address());
-    QVERIFY2(recorder.running(), qPrintable("parecord: " + recorder.errors()));
+    QVERIFY2(recorder.running(), qPrintable("recorder: " + recorder.errors()));
     const qint64 pressNs = nowNs();
-    board.pressBuzzer();
+    board.press();
     QVERIFY(board.waitForEnd());
     QVERIFY(recorder.waitUntilRecorded(nowNs() + 100'000'000, SoundMs));
 
@@ -332,7 +308,7 @@ void TestHornSound::soundsOnceTheServerAppears() {
     const std::vector<Sound> sounds = findSounds(recorder.samples());
     qInfo("%s", qPrintable(describe(sounds)));
     QCOMPARE(sounds.size(), size_t(1));
-    QVERIFY(framesToMs(sounds[0].first - recorder.frameAt(pressNs)) <= OnsetMs);
+    QVERIFY(recorder.msAfter(sounds[0].first, pressNs) <= OnsetMs);
     QVERIFY(std::abs(sounds[0].lengthMs() - m_audibleMs) <= LengthToleranceMs);
 }
 
@@ -341,11 +317,11 @@ void TestHornSound::soundsAfterTheServerRestarts() {
     PrivateServer server;
     const ServerAddress address(server.address());
     QVERIFY(server.start());
-    Board board(m_horn);
+    BoardWithSound board(m_horn);
     {
         Recorder recorder("private_null.monitor", server.address());
         QVERIFY(recorder.running());
-        board.pressBuzzer();
+        board.press();
         QVERIFY(board.waitForEnd());
         QVERIFY(recorder.waitUntilRecorded(nowNs() + 100'000'000, SoundMs));
         QCOMPARE(findSounds(recorder.samples()).size(), size_t(1));
@@ -355,9 +331,9 @@ void TestHornSound::soundsAfterTheServerRestarts() {
     server.stop();
     QVERIFY(server.start());
     Recorder recorder("private_null.monitor", server.address());
-    QVERIFY2(recorder.running(), qPrintable("parecord: " + recorder.errors()));
+    QVERIFY2(recorder.running(), qPrintable("recorder: " + recorder.errors()));
     const qint64 pressNs = nowNs();
-    board.pressBuzzer();
+    board.press();
     QVERIFY(board.waitForEnd());
     QVERIFY(recorder.waitUntilRecorded(nowNs() + 100'000'000, SoundMs));
 
@@ -365,7 +341,7 @@ void TestHornSound::soundsAfterTheServerRestarts() {
     const std::vector<Sound> sounds = findSounds(recorder.samples());
     qInfo("%s", qPrintable(describe(sounds)));
     QCOMPARE(sounds.size(), size_t(1));
-    QVERIFY(framesToMs(sounds[0].first - recorder.frameAt(pressNs)) <= OnsetMs);
+    QVERIFY(recorder.msAfter(sounds[0].first, pressNs) <= OnsetMs);
     QVERIFY(std::abs(sounds[0].lengthMs() - m_audibleMs) <= LengthToleranceMs);
 }
 

@@ -2,59 +2,22 @@
 #include "platform/numlock.h"
 #include "platform/numlock_noop.h"
 #include "platform/numlock_win.h"
+#include "support/fakes.h"
+#include "support/logcapture.h"
 
 #include <QGuiApplication>
 #include <QTest>
+#include <optional>
 
 // What reaches the keyboard itself is checked on a real X server by tst_numlock_x11; here, the
 // cases no real keyboard will produce on demand.
-
-namespace {
-
-// A NumLock kept in memory.
-class FakeKeyboard final : public KeyboardBackend {
-public:
-    bool readable = true;
-    bool canSend = true;
-    bool on = false;
-    int toggles = 0;
-
-    std::optional<bool> numLockOn() override { return readable ? std::optional<bool>(on) : std::nullopt; }
-    bool toggleNumLock() override {
-        if (canSend) {
-            ++toggles;
-            on = !on;
-        }
-        return canSend;
-    }
-    QString failure() const override { return QStringLiteral("refused by the test"); }
-};
-
-QStringList keyboardLog;
-QtMessageHandler previousHandler = nullptr;
-
-void recordKeyboardLog(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (QByteArrayView(context.category) == "ravenmark.keyboard") {
-        keyboardLog << text;
-    }
-    previousHandler(type, context, text);
-}
-
-FakeKeyboard* installFake() {
-    auto fake = std::make_unique<FakeKeyboard>();
-    FakeKeyboard* raw = fake.get();
-    setKeyboardBackend(std::move(fake));
-    return raw;
-}
-
-} // namespace
 
 class TestNumLock : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { previousHandler = qInstallMessageHandler(recordKeyboardLog); }
-    void init() { keyboardLog.clear(); }
+    void initTestCase() { m_log.emplace("ravenmark.keyboard"); }
+    void init() { m_log->clear(); }
     void cleanup() { setKeyboardBackend(nullptr); }
 
     void failureIsLoggedOnce_data() {
@@ -67,7 +30,7 @@ private slots:
     void failureIsLoggedOnce() {
         QFETCH(bool, readable);
         QFETCH(bool, canSend);
-        FakeKeyboard* keyboard = installFake();
+        FakeKeyboard* keyboard = installFakeKeyboard();
         keyboard->readable = readable;
         keyboard->canSend = canSend;
 
@@ -78,11 +41,11 @@ private slots:
 
         QCOMPARE(keyboard->on, false);
         QCOMPARE(keyboard->toggles, 0);
-        QCOMPARE(keyboardLog.size(), 1);
+        QCOMPARE(m_log->lines().size(), 1);
         // A backend put in later may have a failure of its own to report.
-        installFake()->readable = false;
+        installFakeKeyboard()->readable = false;
         modGrabKeys::SetNumLock(true);
-        QCOMPARE(keyboardLog.size(), 2);
+        QCOMPARE(m_log->lines().size(), 2);
     }
 
     void offscreenUsesTheNoopBackend() {
@@ -94,8 +57,9 @@ private slots:
         modGrabKeys::UpdateNumLock(modGrabKeys::NumLockKeepOn);
         modGrabKeys::UpdateNumLock(modGrabKeys::NumLockKeepOff);
 
-        QCOMPARE(keyboardLog.size(), 1);
-        QVERIFY2(keyboardLog.first().contains(QLatin1String("offscreen")), qPrintable(keyboardLog.first()));
+        QCOMPARE(m_log->lines().size(), 1);
+        QVERIFY2(m_log->lines().first().contains(QLatin1String("offscreen")),
+                 qPrintable(m_log->lines().first()));
     }
 
     void windowsReadsOnlyTheToggleBit() {
@@ -104,6 +68,9 @@ private slots:
         QVERIFY(!WinKeyboardBackend::toggledOn(0x80)); // held down while off
         QVERIFY(WinKeyboardBackend::toggledOn(0x81));
     }
+
+private:
+    std::optional<LogCapture> m_log;
 };
 
 int main(int argc, char** argv) {

@@ -2,6 +2,7 @@
 // file holds, and every sample that is there is kept.
 
 #include "platform/soundclip.h"
+#include "support/testfiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -22,42 +23,18 @@ private slots:
 
 namespace {
 
-void u16(QByteArray& b, quint16 v) {
-    b.append(reinterpret_cast<const char*>(&(v = qToLittleEndian(v))), 2);
-}
-void u32(QByteArray& b, quint32 v) {
-    b.append(reinterpret_cast<const char*>(&(v = qToLittleEndian(v))), 4);
-}
+using testfiles::Float;
+using testfiles::Pcm;
 
-// A wave file of `frames` frames of the given plain layout; `declared` overrides the
-// data chunk's size field, and `extra` goes in as a chunk before the data.
+// A wave file of `frames` frames of the given plain layout, the samples a fixed pattern.
 QByteArray wave(int formatTag, int channels, quint32 rate, int bits, quint32 frames, qint64 declared = -1,
                 const QByteArray& extraChunk = {}) {
-    const int align = channels * bits / 8;
-    QByteArray b("RIFF");
-    u32(b, 0);
-    b.append("WAVEfmt ");
-    u32(b, 16);
-    u16(b, quint16(formatTag));
-    u16(b, quint16(channels));
-    u32(b, rate);
-    u32(b, rate * quint32(align));
-    u16(b, quint16(align));
-    u16(b, quint16(bits));
-    b.append(extraChunk);
-    b.append("data");
-    const quint32 bytes = frames * quint32(align);
-    u32(b, declared >= 0 ? quint32(declared) : bytes);
-    for (quint32 i = 0; i < bytes; ++i) {
-        b.append(char(i * 37 % 200));
+    QByteArray samples(qsizetype(frames) * channels * bits / 8, '\0');
+    for (qsizetype i = 0; i < samples.size(); ++i) {
+        samples[i] = char(i * 37 % 200);
     }
-    const quint32 riff = quint32(b.size() - 8);
-    qToLittleEndian(riff, b.data() + 4);
-    return b;
+    return testfiles::wave(formatTag, channels, rate, bits, samples, declared, extraChunk);
 }
-
-constexpr int Pcm = 1;
-constexpr int Float = 3;
 
 } // namespace
 
@@ -80,9 +57,7 @@ void TestSoundClip::decode_data() {
     QTest::newRow("data size claims a little more than there is")
         << wave(Pcm, 1, 44100, 16, 4410, 4410 * 2 + 100) << 1 << 44100 << qint64(4410);
     {
-        QByteArray odd("junk");
-        u32(odd, 3);
-        odd.append("abc");
+        QByteArray odd("junk\x03\0\0\0abc", 11);
         odd.append('\0'); // the pad byte that keeps chunks at even offsets
         QTest::newRow("odd-size chunk with its pad byte before the data")
             << wave(Pcm, 1, 22050, 16, 2205, -1, odd) << 1 << 22050 << qint64(2205);
@@ -121,13 +96,11 @@ void TestSoundClip::decode() {
 
 void TestSoundClip::pcmSamplesAreScaledToFullRange() {
     // GIVEN 16-bit samples at full scale, zero and half scale
-    QByteArray b = wave(Pcm, 1, 8000, 16, 0);
-    const qint16 samples[] = {32767, 0, -16384, -32768};
-    for (qint16 s : samples) {
-        u16(b, quint16(s));
+    QByteArray samples;
+    for (qint16 s : {32767, 0, -16384, -32768}) {
+        samples.append(reinterpret_cast<const char*>(&(s = qToLittleEndian(s))), 2);
     }
-    qToLittleEndian(quint32(sizeof samples), b.data() + b.size() - int(sizeof samples) - 4);
-    qToLittleEndian(quint32(b.size() - 8), b.data() + 4);
+    const QByteArray b = testfiles::wave(Pcm, 1, 8000, 16, samples);
 
     // THEN they come out as floats of the same level
     const std::optional<SoundClip> clip = soundclip::decode(b);

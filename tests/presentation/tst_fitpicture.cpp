@@ -1,5 +1,7 @@
 #include "platform/rgbcolor.h"
 #include "presentedboard.h"
+#include "support/logcapture.h"
+#include "support/settingsguard.h"
 
 #include <QAccessible>
 #include <QBuffer>
@@ -8,18 +10,9 @@
 #include <QImageWriter>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <optional>
 
 namespace {
-
-QStringList g_log;
-QtMessageHandler g_previous = nullptr;
-
-void capture(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (context.category != nullptr && QByteArray(context.category) == "ravenmark.presentation") {
-        g_log << message;
-    }
-    g_previous(type, context, message);
-}
 
 QImage filled(QSize size, QColor colour) {
     QImage image(size, QImage::Format_RGB32);
@@ -102,16 +95,17 @@ private slots:
 
 private:
     QTemporaryDir m_dir;
+    std::optional<LogCapture> m_log;
     QString file(const QString& name) const { return m_dir.filePath(name); }
 };
 
 void TestFitPicture::initTestCase() {
     QVERIFY(m_dir.isValid());
-    g_previous = qInstallMessageHandler(capture);
+    m_log.emplace("ravenmark.presentation");
 }
 
 void TestFitPicture::init() {
-    g_log.clear();
+    m_log->clear();
 }
 
 void TestFitPicture::fittedRect_data() {
@@ -158,6 +152,7 @@ void TestFitPicture::formatsFitTheBoardFrame() {
     } else {
         QVERIFY(filled(size, Qt::red).save(path));
     }
+    const SettingsGuard restoresSettings;
     PresentedBoard b;
     Settings.BoardPic = path;
     b.labels();
@@ -180,8 +175,7 @@ void TestFitPicture::formatsFitTheBoardFrame() {
         QCOMPARE(shot.pixel(place.left() - 2, frame->height() / 2), background);
         QCOMPARE(shot.pixel(place.right() + 2, frame->height() / 2), background);
     }
-    QVERIFY(g_log.isEmpty());
-    Settings.BoardPic.clear();
+    QVERIFY(m_log->lines().isEmpty());
 }
 
 void TestFitPicture::unreadableFileKeepsPicture_data() {
@@ -225,24 +219,24 @@ void TestFitPicture::unreadableFileKeepsPicture() {
     const QImage before = b.shot(frame);
     const QRect place = b.imgHomePic->geometry();
     const qint64 key = b.imgHomePic->picture().cacheKey();
-    QVERIFY(g_log.isEmpty());
+    QVERIFY(m_log->lines().isEmpty());
 
     modGrabKeys::FitPicture(*b.imgHomePic, *frame, bad);
     QCOMPARE(b.imgHomePic->picture().cacheKey(), key);
     QCOMPARE(b.imgHomePic->geometry(), place);
     QVERIFY(b.imgHomePic->isVisible());
     QCOMPARE(b.shot(frame), before);
-    QCOMPARE(g_log.size(), 1);
-    QVERIFY2(g_log.first().contains(bad), qPrintable(g_log.first()));
+    QCOMPARE(m_log->lines().size(), 1);
+    QVERIFY2(m_log->lines().first().contains(bad), qPrintable(m_log->lines().first()));
 
     // Every resize fits again; the same bad file is reported once only.
     modGrabKeys::FitPicture(*b.imgHomePic, *frame, bad);
-    QCOMPARE(g_log.size(), 1);
+    QCOMPARE(m_log->lines().size(), 1);
     // Nor after a good file in between, or in another picture element: once a run.
     modGrabKeys::FitPicture(*b.imgHomePic, *frame, good);
     modGrabKeys::FitPicture(*b.imgHomePic, *frame, bad);
     modGrabKeys::FitPicture(*b.imgBoardPic, *b.widget("picBoardPicContainer"), bad);
-    QCOMPARE(g_log.size(), 1);
+    QCOMPARE(m_log->lines().size(), 1);
     // A file that changes is read, and reported, afresh.
     if (exists) {
         QFile f(bad);
@@ -250,7 +244,7 @@ void TestFitPicture::unreadableFileKeepsPicture() {
         f.write("more of the same");
         f.close();
         modGrabKeys::FitPicture(*b.imgHomePic, *frame, bad);
-        QCOMPARE(g_log.size(), 2);
+        QCOMPARE(m_log->lines().size(), 2);
     }
 }
 
@@ -275,7 +269,7 @@ void TestFitPicture::emptyPathShowsNoPicture() {
     for (const QPoint p : {QPoint(1, 1), shot.rect().center(), QPoint(shot.width() - 2, shot.height() - 2)}) {
         QCOMPARE(shot.pixel(p), background);
     }
-    QVERIFY(g_log.isEmpty());
+    QVERIFY(m_log->lines().isEmpty());
 }
 
 void TestFitPicture::hugePictureReadAtShownSize() {
@@ -286,7 +280,7 @@ void TestFitPicture::hugePictureReadAtShownSize() {
     PresentedBoard b;
     QWidget* frame = b.widget("picBoardPicContainer");
     modGrabKeys::FitPicture(*b.imgBoardPic, *frame, path);
-    QVERIFY2(g_log.isEmpty(), qPrintable(g_log.join(u'\n')));
+    QVERIFY2(m_log->lines().isEmpty(), qPrintable(m_log->lines().join(u'\n')));
     QVERIFY(b.imgBoardPic->hasPicture());
     QCOMPARE(b.imgBoardPic->geometry(), QRect(0, 0, 97, 73));
     QCOMPARE(b.imgBoardPic->source().naturalSize, QSize(40000, 30000));
@@ -300,6 +294,7 @@ void TestFitPicture::hugePictureReadAtShownSize() {
 void TestFitPicture::resizeFitsAgainAtTheNewSize() {
     const QString path = file(QStringLiteral("large.png"));
     QVERIFY(filled(QSize(1000, 500), Qt::red).save(path));
+    const SettingsGuard restoresSettings;
     PresentedBoard b;
     Settings.HomePic = path;
     b.labels();
@@ -320,7 +315,6 @@ void TestFitPicture::resizeFitsAgainAtTheNewSize() {
     QVERIFY(b.resizeTo(632, 453));
     QCOMPARE(b.imgHomePic->picture().cacheKey(), key);
     QCOMPARE(b.imgHomePic->geometry(), QRect(0, 6, 131, 65));
-    Settings.HomePic.clear();
 }
 
 QTEST_MAIN(TestFitPicture)

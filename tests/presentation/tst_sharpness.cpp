@@ -5,6 +5,7 @@
 #include "components/ledpainter.h"
 #include "platform/rgbcolor.h"
 #include "presentedboard.h"
+#include "support/settingsguard.h"
 
 #include <QApplication>
 #include <QtTest>
@@ -73,6 +74,7 @@ void TestSharpness::digitEdgesSpanOneDevicePixel_data() {
 void TestSharpness::digitEdgesSpanOneDevicePixel() {
     QFETCH(QSize, window);
     QFETCH(int, ledType);
+    const SettingsGuard restoresSettings;
     PresentedBoard b;
     Settings.LEDType = std::int16_t(ledType);
     QVERIFY(b.resizeTo(window.width(), window.height()));
@@ -118,7 +120,6 @@ void TestSharpness::digitEdgesSpanOneDevicePixel() {
         QVERIFY2(c.longestBlend <= 2,
                  qPrintable(QStringLiteral("edge blends over %1 pixels").arg(c.longestBlend)));
     }
-    Settings.LEDType = 0;
 }
 
 void TestSharpness::frameEdgesSpanOneDevicePixel_data() {

@@ -2,6 +2,7 @@
 #include "components/clockpanel.h"
 #include "components/digitpanel.h"
 #include "presentedboard.h"
+#include "support/settingsguard.h"
 
 #include <QLabel>
 #include <QtTest>
@@ -165,14 +166,22 @@ void TestStretch::doubleSizeDoublesEverything() {
 
 void TestStretch::spareSpaceCentresTheBoard_data() {
     QTest::addColumn<QSize>("window");
-    QTest::newRow("twice as wide") << QSize(2 * 632, 453);
-    QTest::newRow("twice as tall") << QSize(632, 2 * 453);
-    QTest::newRow("full HD") << QSize(1920, 1080);
-    QTest::newRow("4K") << QSize(3840, 2160);
+    // Worked by hand from the design's 9480 x 6795 twips (15 a pixel): the tighter ratio scales,
+    // and half the spare twips, rounded to the even whole twip, go before the board.
+    QTest::addColumn<double>("factor");
+    QTest::addColumn<double>("dx");
+    QTest::addColumn<double>("dy");
+    QTest::newRow("twice as wide") << QSize(2 * 632, 453) << 1.0 << 4740.0 << 0.0;
+    QTest::newRow("twice as tall") << QSize(632, 2 * 453) << 1.0 << 0.0 << 3398.0;    // 3397.5
+    QTest::newRow("full HD") << QSize(1920, 1080) << 16200.0 / 6795 << 3099.0 << 0.0; // 3099.34
+    QTest::newRow("4K") << QSize(3840, 2160) << 32400.0 / 6795 << 6199.0 << 0.0;      // 6198.68
 }
 
 void TestStretch::spareSpaceCentresTheBoard() {
     QFETCH(QSize, window);
+    QFETCH(double, factor);
+    QFETCH(double, dx);
+    QFETCH(double, dy);
     PresentedBoard b;
     const QHash<QWidget*, QRect> design = [&] {
         QHash<QWidget*, QRect> g;
@@ -186,6 +195,9 @@ void TestStretch::spareSpaceCentresTheBoard() {
 
     const modStretch::Stretch s = modStretch::StretchFor(twips::fromPixels(window.width()),
                                                          twips::fromPixels(window.height()), 9480, 6795);
+    QCOMPARE(s.factor, factor);
+    QCOMPARE(s.dx, dx);
+    QCOMPARE(s.dy, dy);
     const QPoint offset(twips::toPixels(s.dx), twips::toPixels(s.dy));
     // The layout alone, before the captions and pictures are fitted again.
     b.layout.StretchLayout(*b.board);
@@ -295,6 +307,7 @@ void TestStretch::ledTypeReachesEveryReadout_data() {
 void TestStretch::ledTypeReachesEveryReadout() {
     QFETCH(int, type);
     QFETCH(bool, dots);
+    const SettingsGuard restoresSettings;
     PresentedBoard b;
     QWidget* score = b.widget("digHome");
     QWidget* clock = b.widget("clkGame");
@@ -323,7 +336,6 @@ void TestStretch::ledTypeReachesEveryReadout() {
     for (LedReadout* r : readouts) {
         QCOMPARE(r->ledType(), type);
     }
-    Settings.LEDType = 0;
 }
 
 QTEST_MAIN(TestStretch)

@@ -10,6 +10,7 @@
 #include "scoreboard/frmscoreboard.h"
 #include "settings/settings.h"
 #include "settings/settingsstore.h"
+#include "support/fakes.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -20,35 +21,8 @@
 #include <QWindow>
 #include <memory>
 
-// Records the commands the board sends to its sound device; the test decides when a
-// playback finishes.
-class FakeBuzzer : public SoundDevice {
-public:
-    bool open(const QString& path) override {
-        setFileName(path);
-        commands << QStringLiteral("Open");
-        m_open = true;
-        return true;
-    }
-    void play() override {
-        commands << QStringLiteral("Play");
-        ++plays;
-    }
-    void stop() override { commands << QStringLiteral("Stop"); }
-    void close() override {
-        commands << QStringLiteral("Close");
-        m_open = false;
-    }
-    bool isOpen() const override { return m_open; }
-    bool isPlaying() const override { return false; }
-    void finish() { emit finished(); }
-
-    QStringList commands;
-    int plays = 0;
-
-private:
-    bool m_open = false;
-};
+// The board's buzzer records its commands; the test decides when a playback finishes.
+using FakeBuzzer = FakeSound;
 
 // A board on the default settings, with a hand-moved clock, a fake buzzer and a fixed
 // time of day.

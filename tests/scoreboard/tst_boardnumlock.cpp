@@ -3,26 +3,7 @@
 #include "boardfixture.h"
 #include "platform/keyboardbackend.h"
 #include "platform/numlock.h"
-
-namespace {
-
-class FakeKeyboard : public KeyboardBackend {
-public:
-    explicit FakeKeyboard(bool on, int* toggles) : m_on(on), m_toggles(toggles) {}
-    std::optional<bool> numLockOn() override { return m_on; }
-    bool toggleNumLock() override {
-        m_on = !m_on;
-        ++*m_toggles;
-        return true;
-    }
-    QString failure() const override { return {}; }
-
-private:
-    bool m_on;
-    int* m_toggles;
-};
-
-} // namespace
+#include "support/fakes.h"
 
 class TestBoardNumLock : public QObject {
     Q_OBJECT
@@ -53,20 +34,17 @@ void TestBoardNumLock::appliedAtLoadAndAfterNumLockKey() {
     QFETCH(int, togglesAtLoad);
     QFETCH(bool, undoesOperator);
 
-    int toggles = 0;
-    auto keyboard = std::make_unique<FakeKeyboard>(initiallyOn, &toggles);
-    FakeKeyboard* fake = keyboard.get();
-    setKeyboardBackend(std::move(keyboard));
+    FakeKeyboard* fake = installFakeKeyboard(initiallyOn);
     LoadSettings(MemorySettingsStore(), Settings, QCoreApplication::applicationDirPath());
     Settings.NumLockForce = force;
     BoardFixture f(QCoreApplication::applicationFilePath(), false);
-    QCOMPARE(toggles, togglesAtLoad);
+    QCOMPARE(fake->toggles, togglesAtLoad);
 
     // The operator's press toggles the real state; the release makes the board look again.
     fake->toggleNumLock();
-    toggles = 0;
+    fake->toggles = 0;
     f.key(Qt::Key_NumLock);
-    QCOMPARE(toggles, undoesOperator ? 1 : 0);
+    QCOMPARE(fake->toggles, undoesOperator ? 1 : 0);
 }
 
 QTEST_MAIN(TestBoardNumLock)

@@ -2,6 +2,9 @@
 #include "settings/settingsnotifier.h"
 #include "settings/settingsstore.h"
 #include "settingstestutil.h"
+#include "support/logcapture.h"
+#include "support/testfiles.h"
+#include "support/unprivileged.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,33 +14,10 @@
 #include <QTest>
 #include <set>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 using namespace settingstest;
-
-// Collects what the settings store logs, so that a test can count the lines.
-class LogCapture {
-public:
-    LogCapture() {
-        s_lines.clear();
-        s_previous = qInstallMessageHandler(&LogCapture::handle);
-    }
-    ~LogCapture() { qInstallMessageHandler(s_previous); }
-    QStringList lines() const { return s_lines; }
-
-private:
-    static void handle(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-        if (QByteArrayView(context.category) == "ravenmark.settings") {
-            s_lines.append(text);
-        } else {
-            s_previous(type, context, text);
-        }
-    }
-    static inline QStringList s_lines;
-    static inline QtMessageHandler s_previous = nullptr;
-};
 
 // A file store that counts how often it hands a file to QSettings.
 class CountingStore : public QSettingsStore {
@@ -101,18 +81,9 @@ SettingsRecord extremes() {
     return r;
 }
 
-bool isRoot() {
-    return ::geteuid() == 0;
-}
-
 QByteArray contentOf(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeFile(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
 enum class NotAFile { Pipe, Folder, LinkToPipe };
@@ -167,7 +138,7 @@ void TestSettingsSave::roundTripThroughTheFile_data() {
 
 void TestSettingsSave::roundTripThroughTheFile() {
     QFETCH(SettingsRecord, record);
-    const LogCapture log;
+    const LogCapture log("ravenmark.settings");
 
     // GIVEN a record saved to a settings file
     QSettingsStore store(m_dir->path());
@@ -334,14 +305,14 @@ void TestSettingsSave::pathThatIsNotAFileIsNeverOpened() {
     // WHEN the settings load  THEN they are the defaults, the path was never given to
     // QSettings, and one line in the log names it
     {
-        const LogCapture log;
+        const LogCapture log("ravenmark.settings");
         QCOMPARE(load(store), DefaultSettings(ExeDir));
         QCOMPARE(log.lines().size(), 1);
         QVERIFY2(log.lines().first().contains(path), qPrintable(log.lines().first()));
     }
     // WHEN the settings are saved  THEN the save fails, with one line, and the path is as it was
     {
-        const LogCapture log;
+        const LogCapture log("ravenmark.settings");
         QVERIFY(!SaveSettings(store, extremes()));
         QCOMPARE(log.lines().size(), 1);
         QVERIFY2(log.lines().first().contains(path), qPrintable(log.lines().first()));
@@ -371,16 +342,16 @@ void TestSettingsSave::problemFileLoadsWhatItCan() {
     QFETCH(QString, homeText);
     QFETCH(int, logLines);
 
-    if (!readable && isRoot()) {
-        QSKIP("Permissions do not bind root");
+    if (!readable) {
+        RUN_UNPRIVILEGED_WHEN_ROOT();
     }
     const QString path = m_dir->filePath(App + ".conf");
-    QVERIFY(writeFile(path, content));
+    QVERIFY(!testfiles::write(path, content).isEmpty());
     if (!readable) {
         QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
     }
 
-    const LogCapture log;
+    const LogCapture log("ravenmark.settings");
     const SettingsRecord loaded = load(QSettingsStore(m_dir->path()));
 
     QCOMPARE(loaded.HomeText, homeText);
@@ -410,16 +381,16 @@ void TestSettingsSave::failedSaveKeepsTheOldFile() {
     QFETCH(bool, folderWritable);
     QFETCH(bool, saved);
 
-    if (!folderWritable && isRoot()) {
-        QSKIP("Permissions do not bind root; saveUnderAFileFails covers a folder that cannot be made");
+    if (!folderWritable) {
+        RUN_UNPRIVILEGED_WHEN_ROOT();
     }
     const QString path = m_dir->filePath(App + ".conf");
-    QVERIFY(writeFile(path, oldFile));
+    QVERIFY(!testfiles::write(path, oldFile).isEmpty());
     if (!folderWritable) {
         QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
     }
 
-    const LogCapture log;
+    const LogCapture log("ravenmark.settings");
     QSettingsStore store(m_dir->path());
     const bool result = SaveSettings(store, extremes());
     QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -439,11 +410,11 @@ void TestSettingsSave::failedSaveKeepsTheOldFile() {
 void TestSettingsSave::saveUnderAFileFails() {
     // GIVEN a settings folder that can never be made: its parent is a file
     const QString blocker = m_dir->filePath("file");
-    QVERIFY(writeFile(blocker, "not a folder"));
+    QVERIFY(!testfiles::write(blocker, "not a folder").isEmpty());
     const QString folder = blocker + QStringLiteral("/sub");
 
     // WHEN the settings are saved there  THEN the save fails with one line, touching nothing
-    const LogCapture log;
+    const LogCapture log("ravenmark.settings");
     QSettingsStore store(folder);
     QVERIFY(!SaveSettings(store, extremes()));
     QCOMPARE(log.lines().size(), 1);

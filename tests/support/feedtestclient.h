@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QWebSocket>
 #include <algorithm>
@@ -87,4 +88,11 @@ inline QUrl feedUrl(quint16 port, const QString& query = {}) {
         url.setQuery(query);
     }
     return url;
+}
+
+// A port nobody listens on now, on every address, so that tests run side by side do not meet on one.
+inline quint16 freeFeedPort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::Any);
+    return probe.serverPort();
 }

@@ -1,4 +1,4 @@
-#include "scoreboard/gameclock.h"
+#include "game/gameclock.h"
 
 GameClock::GameClock(const MonotonicClock& clock, QObject* parent)
     : QObject(parent), m_game(new ClockEngine(this, clock)), m_shot(new ClockEngine(this, clock)) {

@@ -2,6 +2,7 @@
 
 #include "components/clockengine.h"
 #include "components/currency.h"
+#include "settings/settings.h"
 
 #include <QObject>
 
@@ -21,7 +22,7 @@ public:
     ClockEngine& shot() { return *m_shot; }
     const ClockEngine& shot() const { return *m_shot; }
 
-    // What the reset key puts the game clock back to: the last time typed in, 10 minutes at first.
+    // What the reset key puts the game clock back to: the last time typed in, the start time at first.
     Currency resetTime() const { return m_resetTime; }
     void setResetTime(Currency seconds) { m_resetTime = seconds; }
 
@@ -47,7 +48,7 @@ private:
 
     ClockEngine* m_game;
     ClockEngine* m_shot;
-    Currency m_resetTime = Currency::fromInt(600);
+    Currency m_resetTime = Currency::fromInt(GameClockStartSeconds);
     bool m_sounded = false;   // a run-out has sounded; the game clock has not been above zero since
     bool m_shotArmed = false; // the shot clock has been above zero since it last ran out
 };

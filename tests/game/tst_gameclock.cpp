@@ -1,6 +1,6 @@
 // The referee's rules for the two countdowns, apart from any window.
 #include "components/monotonicclock.h"
-#include "scoreboard/gameclock.h"
+#include "game/gameclock.h"
 
 #include <QSignalSpy>
 #include <QTest>
