@@ -126,7 +126,7 @@ void TestSettings::everyKeyLoadsItsTableDefault() {
         }
         QVERIFY2(textOf(record, key.id) == expected, key.key);
     }
-    QCOMPARE(settingKeys().size(), size_t(42));
+    QCOMPARE(settingKeys().size(), size_t(46));
 }
 
 void TestSettings::buzzerFileJoinsFolderAsItIs() {

@@ -3,6 +3,7 @@
 #include "feed/feedsource.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -69,16 +70,24 @@ class FeedSocket : public QObject {
 public:
     QWebSocket socket;
     QList<QJsonObject> messages;
+    // When each message arrived, in ms since the client was made: taken on arrival, not when a
+    // test's polling notices it, so that the gaps are the sender's.
+    QList<qint64> arrivals;
     int closeCode = -1;
 
     explicit FeedSocket(const QUrl& url) {
+        m_since.start();
         connect(&socket, &QWebSocket::textMessageReceived, this, [this](const QString& text) {
+            arrivals.append(m_since.elapsed());
             messages.append(QJsonDocument::fromJson(text.toUtf8()).object());
         });
         connect(&socket, &QWebSocket::disconnected, this, [this] { closeCode = socket.closeCode(); });
         socket.open(url);
     }
     bool isOpen() const { return socket.state() == QAbstractSocket::ConnectedState; }
+
+private:
+    QElapsedTimer m_since;
 };
 
 inline QUrl feedUrl(quint16 port, const QString& query = {}) {
