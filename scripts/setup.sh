@@ -20,6 +20,8 @@ core=(
     qt6-base-dev
     # the game record: Qt SQL's SQLite driver
     libqt6sql6-sqlite
+    # the live feed's HTTP and WebSocket server
+    qt6-httpserver-dev qt6-websockets-dev
     # the buzzer: PulseAudio client library to play, libsndfile to decode the wave file
     pkg-config libpulse-dev libsndfile1-dev
     # NumLock is kept on or off through XKB and XTest; the end-to-end test's key sender uses XTest too

@@ -3,9 +3,12 @@
 #include "app/frmsplash.h"
 #include "audience/audience.h"
 #include "components/monotonicclock.h"
+#include "feed/gamefeedsource.h"
+#include "feed/livefeed.h"
 #include "options/frmoptions.h"
 #include "platform/numlock.h"
 #include "platform/pulsesounddevice.h"
+#include "platform/timeofday.h"
 #include "settings/settings.h"
 #include "settings/settingsnotifier.h"
 #include "settings/settingsstore.h"
@@ -18,7 +21,8 @@ Startup::Startup(const QStringList& arguments, QObject* parent)
     : QObject(parent), m_arguments(arguments), m_help(QCoreApplication::applicationDirPath()) {}
 
 Startup::~Startup() {
-    // The record and both boards go before the game they show.
+    // The feed, the record and both boards go before the game they show.
+    dropFeed();
     m_session.reset();
     m_audience.reset();
     delete m_board;
@@ -52,6 +56,8 @@ void Startup::openBoard() {
         m_game = std::make_unique<Game>(settings, env.clock ? *env.clock : MonotonicClock::system());
         env.game = m_game.get();
     }
+    m_feedClock = env.clock;
+    m_twelveHourClock = env.twelveHourClock ? env.twelveHourClock() : timeofday::systemUsesTwelveHourClock();
     m_board = new frmScoreBoard(nullptr, env);
     m_board->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_board, &frmScoreBoard::helpRequested, this, &Startup::showHelp);
@@ -64,6 +70,8 @@ void Startup::openBoard() {
     m_board->show();
     m_session->showNotice();
     openAudience(env);
+    applyFeed();
+    connect(&settingsChanges(), &SettingsNotifier::changed, this, &Startup::applyFeed, Qt::UniqueConnection);
 }
 
 void Startup::openAudience(BoardEnvironment env) {
@@ -78,7 +86,30 @@ void Startup::openAudience(BoardEnvironment env) {
     controller->start();
 }
 
+void Startup::applyFeed() {
+    if (!m_board) {
+        return;
+    }
+    const SettingsRecord& settings = m_board->game().settings();
+    if (!m_feed) {
+        if (!settings.FeedEnabled) {
+            return;
+        }
+        m_feedSource = std::make_unique<GameFeedSource>(m_board->game(), m_twelveHourClock);
+        m_feed = std::make_unique<LiveFeed>(*m_feedSource, FeedLimits{},
+                                            m_feedClock ? *m_feedClock : MonotonicClock::system());
+    }
+    m_feed->apply(settings);
+}
+
+void Startup::dropFeed() {
+    // The feed reads the game, so it goes first; the source after the feed that holds it.
+    m_feed.reset();
+    m_feedSource.reset();
+}
+
 void Startup::boardClosed() {
+    dropFeed();
     // Closed normally: the game gets its end mark, and the record is on the disk before the end.
     if (m_session) {
         m_session->end();

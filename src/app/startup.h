@@ -14,7 +14,10 @@
 
 class Audience;
 class frmOptions;
+class GameFeedSource;
+class LiveFeed;
 class SoundDevice;
+class MonotonicClock;
 struct CommitResult;
 
 // The program's start and end: loads the settings, shows the splash (or, started with
@@ -35,6 +38,8 @@ public:
     frmScoreBoard* board() const { return m_board; }
     // The audience's window and its controller, made with the board.
     Audience* audience() const { return m_audience.get(); }
+    // The live feed while it is on and the board is open; null otherwise.
+    LiveFeed* feed() const { return m_feed.get(); }
 
     // What each board is made with; tests put in a hand-moved clock and a fake sound device.
     std::function<BoardEnvironment()> boardEnvironment;
@@ -55,6 +60,9 @@ private:
     void openBoard();
     void openAudience(BoardEnvironment env);
     void boardClosed();
+    // Starts, restarts or stops the live feed as the settings say; the feed lives only with the board.
+    void applyFeed();
+    void dropFeed();
     static void endProgram();
 
     QStringList m_arguments;
@@ -69,4 +77,9 @@ private:
     // on the first test and ends with each opening.
     std::unique_ptr<frmOptions> m_options;
     std::unique_ptr<SoundDevice> m_optionsSound;
+    // Made when the feed is first turned on, for the board's game; LiveFeed holds its source.
+    std::unique_ptr<GameFeedSource> m_feedSource;
+    std::unique_ptr<LiveFeed> m_feed;
+    const MonotonicClock* m_feedClock = nullptr;
+    bool m_twelveHourClock = false;
 };

@@ -62,6 +62,7 @@ frmOptions::frmOptions(const SettingsRecord& settings, OptionsEnvironment enviro
     m_text = new TextPage(m_context);
     m_pictures = new PicturesPage(m_context);
     m_other = new OtherSettingsPage(m_context);
+    m_feed = new FeedPage(m_context);
     SSTab1->addTab(m_keys, QStringLiteral("Keys"));
     SSTab1->addTab(m_quickKeys, QStringLiteral("Quick Keys"));
     SSTab1->addTab(m_colors, QStringLiteral("Colors"));
@@ -73,6 +74,7 @@ frmOptions::frmOptions(const SettingsRecord& settings, OptionsEnvironment enviro
     SSTab1->addTab(m_league, QStringLiteral("League"));
     m_audience = new AudiencePage(m_context);
     SSTab1->addTab(m_audience, QStringLiteral("Audience"));
+    SSTab1->addTab(m_feed, QStringLiteral("Live Feed"));
     txtGetKey->stackUnder(SSTab1);
     connect(m_keys, &KeysPage::resetKeysClicked, this, &frmOptions::resetKeys);
     connect(m_quickKeys, &QuickKeysPage::resetKeysClicked, this, &frmOptions::resetKeys);
@@ -113,6 +115,7 @@ void frmOptions::load(const SettingsRecord& s) {
     m_other->load(s);
     m_league->load(s);
     m_audience->load(s);
+    m_feed->load(s);
 }
 
 SettingsRecord frmOptions::staged() const {
@@ -128,6 +131,7 @@ SettingsRecord frmOptions::staged() const {
     m_other->save(r);
     m_league->save(r);
     m_audience->save(r);
+    m_feed->save(r);
     return r;
 }
 

@@ -15,7 +15,7 @@ class QPushButton;
 class QTabWidget;
 class LeaguePage;
 
-// The options dialog: every persisted option on six pages. It edits a copy of a settings
+// The options dialog: every persisted option on nine pages. It edits a copy of a settings
 // record; OK hands the edited record to the environment's commit, Cancel drops it. Each
 // page loads and saves its own part; the dialog holds what spans pages: the key capture.
 class frmOptions : public QDialog {
@@ -85,6 +85,7 @@ private:
     OtherSettingsPage* m_other = nullptr;
     LeaguePage* m_league = nullptr;
     AudiencePage* m_audience = nullptr;
+    FeedPage* m_feed = nullptr;
 
     // The key label waiting for a key, or none.
     QLabel* ReturnKeyToObj = nullptr;

@@ -10,15 +10,21 @@
 #include "platform/twips.h"
 #include "presentation/fitpicture.h"
 
+#include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
+#include <QGuiApplication>
+#include <QHostInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QNetworkInterface>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 
 using namespace options::layout;
 
@@ -500,5 +506,105 @@ void OtherSettingsPage::testBuzzerSound() {
     }
     if ((sound->isOpen() && sound->fileName() == BuzzTemp) || sound->open(BuzzTemp)) {
         sound->play();
+    }
+}
+
+// ---- Live feed ----
+
+FeedPage::FeedPage(OptionsContext& context) : OptionsPage(context), m_host(localNetworkHost()) {
+    QGroupBox* feed = addGroup(this, QStringLiteral("Live Feed:"), QRect(240, 480, 5415, 1335));
+    chkFeedEnabled = new QCheckBox(QStringLiteral("Serve the game to overlays and displays"), feed);
+    chkFeedEnabled->setObjectName(QStringLiteral("chkFeedEnabled"));
+    chkFeedEnabled->setGeometry(inside(QRect(240, 300, 4800, 285)));
+    addCaption(feed, QStringLiteral("Port:"), QRect(240, 720, 600, 255));
+    spnFeedPort = new QSpinBox(feed);
+    spnFeedPort->setObjectName(QStringLiteral("spnFeedPort"));
+    spnFeedPort->setRange(options::FeedPortRange.low, options::FeedPortRange.high);
+    spnFeedPort->setGeometry(inside(QRect(840, 660, 1095, 345)));
+    optFeedLocal =
+        addOption(feed, "optFeedLocal", QStringLiteral("This computer only"), QRect(2280, 660, 3000, 285));
+    optFeedNetwork =
+        addOption(feed, "optFeedNetwork", QStringLiteral("The local network"), QRect(2280, 960, 3000, 285));
+
+    auto* tokenCaption = new QLabel(QStringLiteral("Token:"), this);
+    tokenCaption->setGeometry(onPage(QRect(240, 1980, 700, 255)));
+    txtFeedToken = new QLineEdit(this);
+    txtFeedToken->setObjectName(QStringLiteral("txtFeedToken"));
+    txtFeedToken->setReadOnly(true);
+    txtFeedToken->setGeometry(onPage(QRect(960, 1920, 3480, 345)));
+    QPushButton* renew =
+        addButton(this, "cmdRenewToken", QStringLiteral("Renew"), onPage(QRect(4560, 1920, 1095, 345)));
+    connect(renew, &QPushButton::clicked, this, [this] {
+        txtFeedToken->setText(newFeedToken());
+        showUrls();
+    });
+
+    QGroupBox* urls = addGroup(this, QStringLiteral("Addresses to copy:"), QRect(240, 2400, 5415, 1815));
+    const std::array<std::tuple<const char*, const char*, QString>, 4> rows{{
+        {"txtFeedOverlay", "cmdCopyOverlay", QStringLiteral("Overlay:")},
+        {"txtFeedBoard", "cmdCopyBoard", QStringLiteral("Board:")},
+        {"txtFeedState", "cmdCopyState", QStringLiteral("State:")},
+        {"txtFeedSocket", "cmdCopySocket", QStringLiteral("Feed:")},
+    }};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const auto& [lineName, buttonName, caption] = rows[i];
+        const int top = 300 + int(i) * 360;
+        addCaption(urls, caption, QRect(120, top + 30, 900, 255));
+        auto* url = new QLineEdit(urls);
+        url->setObjectName(QLatin1String(lineName));
+        url->setReadOnly(true);
+        url->setAccessibleName(caption);
+        url->setGeometry(inside(QRect(960, top, 3300, 315)));
+        QPushButton* copy =
+            addButton(urls, buttonName, QStringLiteral("Copy"), inside(QRect(4320, top, 960, 315)));
+        connect(copy, &QPushButton::clicked, url,
+                [url] { QGuiApplication::clipboard()->setText(url->text()); });
+        m_urls[i] = url;
+    }
+    connect(spnFeedPort, &QSpinBox::valueChanged, this, &FeedPage::showUrls);
+    connect(optFeedNetwork, &QRadioButton::toggled, this, &FeedPage::needToken);
+    connect(chkFeedEnabled, &QCheckBox::toggled, this, &FeedPage::needToken);
+}
+
+void FeedPage::needToken() {
+    // Made when the feed first needs one, then kept (and stored with OK) until renewed.
+    if (txtFeedToken->text().isEmpty() && (chkFeedEnabled->isChecked() || optFeedNetwork->isChecked())) {
+        txtFeedToken->setText(newFeedToken());
+    }
+    showUrls();
+}
+
+QString FeedPage::localNetworkHost() {
+    for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback() &&
+            !address.isLinkLocal()) {
+            return address.toString();
+        }
+    }
+    return QHostInfo::localHostName();
+}
+
+void FeedPage::load(const SettingsRecord& s) {
+    chkFeedEnabled->setChecked(s.FeedEnabled);
+    spnFeedPort->setValue(options::FeedPortRange.clamp(s.FeedPort));
+    (s.FeedNetwork ? optFeedNetwork : optFeedLocal)->setChecked(true);
+    txtFeedToken->setText(s.FeedToken);
+    needToken();
+}
+
+void FeedPage::save(SettingsRecord& s) const {
+    s.FeedEnabled = chkFeedEnabled->isChecked();
+    s.FeedPort = spnFeedPort->value();
+    s.FeedNetwork = optFeedNetwork->isChecked();
+    s.FeedToken = txtFeedToken->text();
+}
+
+void FeedPage::showUrls() {
+    SettingsRecord staged;
+    save(staged);
+    const options::FeedUrls urls = options::feedUrls(staged, m_host);
+    const std::array<const QString*, 4> texts{&urls.overlay, &urls.board, &urls.state, &urls.feed};
+    for (std::size_t i = 0; i < m_urls.size(); ++i) {
+        m_urls[i]->setText(*texts[i]);
     }
 }

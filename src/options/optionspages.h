@@ -4,6 +4,7 @@
 #include "settings/settings.h"
 
 #include <QWidget>
+#include <array>
 #include <cstdint>
 
 class ColorSwatch;
@@ -13,7 +14,9 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
+class QCheckBox;
 class QScrollBar;
+class QSpinBox;
 class RaisingScrollBar;
 
 // What the pages of the options dialog share: its services (every member filled in) and the
@@ -179,4 +182,30 @@ private:
     QRadioButton* otnGameHalf = nullptr;
     QLabel* lblBFile = nullptr;
     QString BuzzTemp;
+};
+
+// The live feed: on or off, its port, this computer or the network, the token, and the addresses
+// to copy into a streaming program or a browser.
+class FeedPage : public OptionsPage {
+    Q_OBJECT
+public:
+    explicit FeedPage(OptionsContext& context);
+    void load(const SettingsRecord& settings) override;
+    void save(SettingsRecord& settings) const override;
+
+    // This computer's address on the local network, for the addresses shown; its name when it
+    // has none.
+    static QString localNetworkHost();
+
+private:
+    void needToken();
+    void showUrls();
+
+    QCheckBox* chkFeedEnabled = nullptr;
+    QSpinBox* spnFeedPort = nullptr;
+    QRadioButton* optFeedLocal = nullptr;
+    QRadioButton* optFeedNetwork = nullptr;
+    QLineEdit* txtFeedToken = nullptr;
+    std::array<QLineEdit*, 4> m_urls{};
+    QString m_host;
 };

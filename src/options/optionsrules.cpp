@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QUrl>
+#include <QUrlQuery>
 #include <limits>
 
 namespace options {
@@ -109,6 +111,26 @@ std::int16_t tempSizeFrom(Currency teamSize) {
     constexpr std::int64_t low = std::numeric_limits<std::int16_t>::min();
     constexpr std::int64_t high = std::numeric_limits<std::int16_t>::max();
     return static_cast<std::int16_t>(whole < low ? low : (whole > high ? high : whole));
+}
+
+FeedUrls feedUrls(const SettingsRecord& s, const QString& host) {
+    QUrl base;
+    base.setScheme(QStringLiteral("http"));
+    base.setHost(s.FeedNetwork ? host : QStringLiteral("127.0.0.1"));
+    base.setPort(FeedPortRange.clamp(s.FeedPort));
+    if (s.FeedNetwork) {
+        QUrlQuery query;
+        query.addQueryItem(QStringLiteral("token"), s.FeedToken);
+        base.setQuery(query);
+    }
+    const auto at = [&base](const QString& path, const QString& scheme = QStringLiteral("http")) {
+        QUrl url = base;
+        url.setScheme(scheme);
+        url.setPath(path);
+        return url.toString(QUrl::FullyEncoded);
+    };
+    return {at(QStringLiteral("/overlay")), at(QStringLiteral("/board")), at(QStringLiteral("/state")),
+            at(QStringLiteral("/feed"), QStringLiteral("ws"))};
 }
 
 } // namespace options

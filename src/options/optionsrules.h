@@ -79,4 +79,15 @@ inline constexpr int TeamNameLength = 20;
 // The stored team-name size as the dialog holds it: whole points within 16 bits.
 std::int16_t tempSizeFrom(Currency teamSize);
 
+// The live feed's addresses as the options show them to copy. On the network they name `host`
+// (this computer's address there) and carry the token; otherwise they name 127.0.0.1.
+struct FeedUrls {
+    QString overlay;
+    QString board;
+    QString state;
+    QString feed;
+};
+FeedUrls feedUrls(const SettingsRecord& settings, const QString& host);
+inline constexpr Range FeedPortRange{1, 65535};
+
 } // namespace options

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QLatin1StringView>
+#include <QRandomGenerator>
 #include <array>
 #include <limits>
 #include <type_traits>
@@ -26,11 +27,12 @@ constexpr const char* Pic = "PicSettings";
 constexpr const char* Additional = "AdditionalSettings";
 constexpr const char* Rules = "RuleSettings";
 constexpr const char* Audience = "AudienceSettings";
+constexpr const char* Feed = "FeedSettings";
 
 // Sections, key names and defaults of the store, in the order the load reads them. Five
 // keys sit in sections their names do not suggest (LEDSelectedWidth, BuzzerFile,
 // NumLockForce, LEDType, TeamSize); users' stores already hold them there.
-constexpr std::array<SettingKey, 55> Table{{
+constexpr std::array<SettingKey, 59> Table{{
     {Id::TimeColor, Color, "TimeColor", "33023", &R::TimeColor},
     {Id::LEDBack, Color, "LEDBack", "0", &R::LEDBack},
     {Id::ScoreColor, Color, "ScoreColor", "255", &R::ScoreColor},
@@ -89,6 +91,11 @@ constexpr std::array<SettingKey, 55> Table{{
     {Id::ScreenModel, Audience, "ScreenModel", "", &R::ScreenModel},
     {Id::ScreenSerial, Audience, "ScreenSerial", "", &R::ScreenSerial},
     {Id::OpenAtStart, Audience, "OpenAtStart", "No", &R::OpenAtStart},
+    // An empty token is renewed by the options dialog before the feed is turned on.
+    {Id::FeedEnabled, Feed, "Enabled", "No", &R::FeedEnabled},
+    {Id::FeedPort, Feed, "Port", "8080", &R::FeedPort},
+    {Id::FeedNetwork, Feed, "Network", "No", &R::FeedNetwork},
+    {Id::FeedToken, Feed, "Token", "", &R::FeedToken},
 }};
 
 constexpr bool tableFollowsIds() {
@@ -157,6 +164,10 @@ constexpr std::array SaveOrder{Id::TimeColor,
                                Id::ScreenModel,
                                Id::ScreenSerial,
                                Id::OpenAtStart,
+                               Id::FeedEnabled,
+                               Id::FeedPort,
+                               Id::FeedNetwork,
+                               Id::FeedToken,
                                Id::IsKeyCode};
 
 constexpr bool saveWritesEveryKeyOnce() {
@@ -422,6 +433,9 @@ void LoadSettings(const SettingsStore& store, SettingsRecord& into, const QStrin
 
     // 12. The audience's screen.
     loader.loadRange(Id::Screen, Id::OpenAtStart);
+
+    // 13. The live feed.
+    loader.loadRange(Id::FeedEnabled, Id::FeedToken);
 }
 
 bool audienceOpensAtStart(const SettingsRecord& record) {
@@ -441,6 +455,12 @@ bool SaveSettings(SettingsStore& store, const SettingsRecord& record) {
         written = store.write(application, latin1(key.section), latin1(key.key), text) && written;
     }
     return session.end() && written;
+}
+
+QString newFeedToken() {
+    const quint64 high = QRandomGenerator::system()->generate64();
+    const quint64 low = QRandomGenerator::system()->generate64();
+    return QStringLiteral("%1%2").arg(high, 16, 16, QLatin1Char('0')).arg(low, 16, 16, QLatin1Char('0'));
 }
 
 SettingsRecord DefaultSettings(const QString& executableDir) {

@@ -96,6 +96,12 @@ struct SettingsRecord {
     QString ScreenSerial;
     // "Yes" opens the audience window with the program; anything else does not.
     QString OpenAtStart;
+    // The live feed for overlays and displays: off by default, on this computer only unless
+    // FeedNetwork, where every request must carry FeedToken.
+    bool FeedEnabled{};
+    std::int32_t FeedPort{};
+    bool FeedNetwork{};
+    QString FeedToken;
 
     bool operator==(const SettingsRecord&) const = default;
 };
@@ -188,6 +194,10 @@ enum class SettingId {
     ScreenModel,
     ScreenSerial,
     OpenAtStart,
+    FeedEnabled,
+    FeedPort,
+    FeedNetwork,
+    FeedToken,
 };
 
 // Where a key's value goes in the record; IsKeyCode has no field (monostate).
@@ -230,6 +240,10 @@ QString storedText(const SettingsRecord& record, const SettingKey& key);
 
 // Whether the audience window opens with the program: exactly "Yes", as the options write it.
 bool audienceOpensAtStart(const SettingsRecord& record);
+
+// A fresh random token for the live feed: 128 bits as 32 lower-case hex digits, which need no
+// escaping in a URL.
+QString newFeedToken();
 
 // ---- Stored text to number ----
 //

@@ -54,6 +54,8 @@ SettingsRecord storedRecord(const QString& folder) {
                     r.*member = static_cast<std::int16_t>(40 + i); // codes of keys with no other use
                 } else if constexpr (std::is_same_v<Member, QString SettingsRecord::*>) {
                     r.*member = folder + QStringLiteral("/stored-") + QLatin1String(key.key);
+                } else if constexpr (std::is_same_v<Member, bool SettingsRecord::*>) {
+                    r.*member = true;
                 }
             },
             key.field);

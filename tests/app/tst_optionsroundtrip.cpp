@@ -13,6 +13,7 @@
 #include "settings/settingsstore.h"
 #include "support/fakes.h"
 #include "support/privaterecord.h"
+#include "support/feedtestclient.h"
 #include "support/testfiles.h"
 
 #include <QColorDialog>
@@ -280,6 +281,10 @@ void TestOptionsRoundTrip::changeEverything(frmOptions* dialog) {
     auto* screens = qobject_cast<QComboBox*>(child("cmbScreen"));
     screens->setCurrentIndex(screens->findText(QStringLiteral("HDMI-1"), Qt::MatchStartsWith));
     QTest::mouseClick(child("chkOpenAtStart"), Qt::LeftButton, {}, QPoint(5, 5));
+    // The live feed: on, on another port, on the network, which makes its token.
+    QTest::mouseClick(child("chkFeedEnabled"), Qt::LeftButton);
+    control<QSpinBox>(dialog, "spnFeedPort")->setValue(freeFeedPort());
+    QTest::mouseClick(child("optFeedNetwork"), Qt::LeftButton);
 }
 
 frmScoreBoard* TestOptionsRoundTrip::restart() {

@@ -51,6 +51,7 @@ private slots:
     void unreadablePictureChangesNothing_data();
     void unreadablePictureChangesNothing();
     void soundChooser();
+    void feedTokenIsMadeOnceAndRenewed();
     void pagesRender();
 
 private:
@@ -672,6 +673,34 @@ void TestOptionsDialog::soundChooser() {
     QCOMPARE(sound->plays, 1);
 }
 
+void TestOptionsDialog::feedTokenIsMadeOnceAndRenewed() {
+    // GIVEN a store that has no token yet: none is made while the feed is off
+    OptionsFixture f;
+    QCOMPARE(f.dialog->staged().FeedToken, QString());
+    // WHEN the feed is turned on THEN the dialog makes one, which OK stores
+    f.child<QCheckBox>(QStringLiteral("chkFeedEnabled"))->setChecked(true);
+    const QString made = f.dialog->staged().FeedToken;
+    QVERIFY2(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$")).match(made).hasMatch(), qPrintable(made));
+    f.child<QCheckBox>(QStringLiteral("chkFeedEnabled"))->setChecked(false);
+    f.child<QCheckBox>(QStringLiteral("chkFeedEnabled"))->setChecked(true);
+    QCOMPARE(f.dialog->staged().FeedToken, made);
+
+    // GIVEN a stored token, on the network
+    SettingsRecord record = OptionsFixture::defaults();
+    record.FeedToken = QStringLiteral("0123abcd");
+    record.FeedNetwork = true;
+    f.dialog->load(record);
+    QCOMPARE(f.dialog->staged().FeedToken, QStringLiteral("0123abcd"));
+    auto* overlay = f.child<QLineEdit>(QStringLiteral("txtFeedOverlay"));
+    QVERIFY(overlay->text().endsWith(QStringLiteral("/overlay?token=0123abcd")));
+
+    // WHEN it is renewed THEN the addresses to copy carry the new one
+    QTest::mouseClick(f.child<QPushButton>(QStringLiteral("cmdRenewToken")), Qt::LeftButton);
+    const QString renewed = f.dialog->staged().FeedToken;
+    QVERIFY(renewed != QStringLiteral("0123abcd"));
+    QVERIFY(overlay->text().endsWith(QStringLiteral("/overlay?token=") + renewed));
+}
+
 void TestOptionsDialog::pagesRender() {
     // Every control lies inside its page and the dialog; with RAVENMARK_SCREENSHOT_DIR set the
     // pages are written out as pictures too.
@@ -682,9 +711,9 @@ void TestOptionsDialog::pagesRender() {
     QVERIFY(f.showActive());
     auto* tabs = f.child<QTabWidget>(QStringLiteral("SSTab1"));
     const QString out = qEnvironmentVariable("RAVENMARK_SCREENSHOT_DIR");
-    const char* names[] = {"keys",     "quick-keys",     "colors", "text",
-                           "pictures", "other-settings", "league", "audience"};
-    QCOMPARE(tabs->count(), 8);
+    const char* names[] = {"keys",     "quick-keys",     "colors", "text",     "pictures",
+                           "other-settings", "league", "audience", "live-feed"};
+    QCOMPARE(tabs->count(), 9);
     for (int page = 0; page < tabs->count(); ++page) {
         tabs->setCurrentIndex(page);
         QWidget* pageWidget = tabs->widget(page);

@@ -16,6 +16,8 @@ private slots:
     void fiftyTwoCodesHaveNames();
     void fileCaption_data();
     void fileCaption();
+    void feedUrls_data();
+    void feedUrls();
     void teamNameSize_data();
     void teamNameSize();
     void teamNameSizeIsTheLargestThatFits();
@@ -66,6 +68,42 @@ void TestOptionsRules::fiftyTwoCodesHaveNames() {
     }
     QCOMPARE(named, 52);
     QCOMPARE(names.size(), 52);
+}
+
+void TestOptionsRules::feedUrls_data() {
+    QTest::addColumn<bool>("network");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("token");
+    QTest::addColumn<QString>("overlay");
+    QTest::addColumn<QString>("feed");
+
+    QTest::newRow("this computer: no token") << false << 8080 << "ab12"
+                                             << "http://127.0.0.1:8080/overlay"
+                                             << "ws://127.0.0.1:8080/feed";
+    QTest::newRow("network: this computer's address and the token")
+        << true << 8081 << "ab12"
+        << "http://192.168.1.20:8081/overlay?token=ab12"
+        << "ws://192.168.1.20:8081/feed?token=ab12";
+    QTest::newRow("a stored port beyond the range shows as the last") << false << 70000 << ""
+                                                                      << "http://127.0.0.1:65535/overlay"
+                                                                      << "ws://127.0.0.1:65535/feed";
+}
+
+void TestOptionsRules::feedUrls() {
+    QFETCH(bool, network);
+    QFETCH(int, port);
+    QFETCH(QString, token);
+    QFETCH(QString, overlay);
+    QFETCH(QString, feed);
+    SettingsRecord record;
+    record.FeedNetwork = network;
+    record.FeedPort = port;
+    record.FeedToken = token;
+
+    const options::FeedUrls urls = options::feedUrls(record, QStringLiteral("192.168.1.20"));
+
+    QCOMPARE(urls.overlay, overlay);
+    QCOMPARE(urls.feed, feed);
 }
 
 void TestOptionsRules::fileCaption_data() {

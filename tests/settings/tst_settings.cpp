@@ -97,6 +97,10 @@ void TestSettings::emptyStoreGivesDefaults_data() {
     QTest::newRow("BonusOuter") << SettingId::BonusOuter << "10";
     QTest::newRow("Screen: none") << SettingId::Screen << "";
     QTest::newRow("OpenAtStart") << SettingId::OpenAtStart << "No";
+    QTest::newRow("FeedSettings Enabled") << SettingId::FeedEnabled << "No";
+    QTest::newRow("FeedSettings Port") << SettingId::FeedPort << "8080";
+    QTest::newRow("FeedSettings Network") << SettingId::FeedNetwork << "No";
+    QTest::newRow("FeedSettings Token") << SettingId::FeedToken << "";
 }
 
 void TestSettings::emptyStoreGivesDefaults() {
@@ -124,7 +128,7 @@ void TestSettings::everyKeyLoadsItsTableDefault() {
         }
         QVERIFY2(textOf(record, key.id) == expected, key.key);
     }
-    QCOMPARE(settingKeys().size(), size_t(55));
+    QCOMPARE(settingKeys().size(), size_t(59));
 }
 
 void TestSettings::buzzerFileJoinsFolderAsItIs() {
@@ -195,6 +199,10 @@ void TestSettings::loadReadsKeysInOrder() {
         "Ravenmark/AudienceSettings/ScreenModel",
         "Ravenmark/AudienceSettings/ScreenSerial",
         "Ravenmark/AudienceSettings/OpenAtStart",
+        "Ravenmark/FeedSettings/Enabled",
+        "Ravenmark/FeedSettings/Port",
+        "Ravenmark/FeedSettings/Network",
+        "Ravenmark/FeedSettings/Token",
     };
     QCOMPARE(store.reads, expected);
 }
@@ -343,6 +351,12 @@ void TestSettings::unusableTextTakesDefault_data() {
                                                  << "255";
     QTest::newRow("colour: beyond 64 bits") << SettingId::ScoreColor << "99999999999999999999"
                                             << "255";
+    QTest::newRow("yes/no: Yes") << SettingId::FeedEnabled << "Yes"
+                                 << "Yes";
+    QTest::newRow("yes/no: lower case is not Yes") << SettingId::FeedEnabled << "yes"
+                                                   << "No";
+    QTest::newRow("yes/no: a number") << SettingId::FeedNetwork << "1"
+                                      << "No";
     QTest::newRow("int16: 99999") << SettingId::ShotClockResetTime << "99999"
                                   << "35";
     QTest::newRow("int16: max") << SettingId::ShotClockResetTime << "32767"

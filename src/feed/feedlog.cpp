@@ -1,0 +1,3 @@
+#include "feed/feedlog.h"
+
+Q_LOGGING_CATEGORY(lcFeed, "ravenmark.feed")
