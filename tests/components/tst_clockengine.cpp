@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // Each row drives an engine on a hand-moved clock with a small script:
 //   start / stop       set Running
 //   +N                 move the clock by N milliseconds (fractions allowed)
@@ -24,54 +26,31 @@ void TestClockEngine::script_data() {
     QTest::addColumn<QString>("seconds");
     QTest::addColumn<bool>("running");
 
-    QTest::newRow("new engine is stopped") << "600"
-                                           << "+5000"
-                                           << "600" << false;
-    QTest::newRow("counts down by elapsed time") << "600"
-                                                 << "start +1500"
-                                                 << "598.5" << true;
-    QTest::newRow("elapsed time, not number of polls") << "600"
-                                                       << "start +250 +250 +1000"
-                                                       << "598.5" << true;
-    QTest::newRow("start, stop, start") << "10"
-                                        << "start +2000 stop +5000 start +1500"
-                                        << "6.5" << true;
-    QTest::newRow("stopped engine holds its time") << "10"
-                                                   << "start +2000 stop +5000"
-                                                   << "8" << false;
-    QTest::newRow("second start changes nothing") << "10"
-                                                  << "start +1000 start +1000"
-                                                  << "8" << true;
-    QTest::newRow("second stop changes nothing") << "10"
-                                                 << "start +1000 stop +500 stop +500"
-                                                 << "9" << false;
-    QTest::newRow("setSeconds while running restarts from there") << "10"
-                                                                  << "start +3000 set:24 +1000"
-                                                                  << "23" << true;
-    QTest::newRow("setSeconds while stopped") << "10"
-                                              << "set:24 +1000"
-                                              << "24" << false;
-    QTest::newRow("setSeconds keeps running flag at zero") << "1"
-                                                           << "start +2000 set:0 +1000"
-                                                           << "0" << true;
-    QTest::newRow("never below zero") << "1"
-                                      << "start +1500"
-                                      << "0" << true;
-    QTest::newRow("running flag untouched at zero") << "1"
-                                                    << "start +1000 +60000"
-                                                    << "0" << true;
-    QTest::newRow("restart after running out") << "1"
-                                               << "start +2000 stop start +1000"
-                                               << "0" << true;
-    QTest::newRow("new time after running out counts down") << "1"
-                                                            << "start +2000 set:5 +1000"
-                                                            << "4" << true;
-    QTest::newRow("time left is rounded up, never down") << "1"
-                                                         << "start +0.15"
-                                                         << "0.9999" << true;
-    QTest::newRow("tenth-second precision") << "24"
-                                            << "start +100"
-                                            << "23.9" << true;
+    QTest::newRow("new engine is stopped") << u"600"_s << u"+5000"_s << u"600"_s << false;
+    QTest::newRow("counts down by elapsed time") << u"600"_s << u"start +1500"_s << u"598.5"_s << true;
+    QTest::newRow("elapsed time, not number of polls")
+        << u"600"_s << u"start +250 +250 +1000"_s << u"598.5"_s << true;
+    QTest::newRow("start, stop, start")
+        << u"10"_s << u"start +2000 stop +5000 start +1500"_s << u"6.5"_s << true;
+    QTest::newRow("stopped engine holds its time")
+        << u"10"_s << u"start +2000 stop +5000"_s << u"8"_s << false;
+    QTest::newRow("second start changes nothing")
+        << u"10"_s << u"start +1000 start +1000"_s << u"8"_s << true;
+    QTest::newRow("second stop changes nothing")
+        << u"10"_s << u"start +1000 stop +500 stop +500"_s << u"9"_s << false;
+    QTest::newRow("setSeconds while running restarts from there")
+        << u"10"_s << u"start +3000 set:24 +1000"_s << u"23"_s << true;
+    QTest::newRow("setSeconds while stopped") << u"10"_s << u"set:24 +1000"_s << u"24"_s << false;
+    QTest::newRow("setSeconds keeps running flag at zero")
+        << u"1"_s << u"start +2000 set:0 +1000"_s << u"0"_s << true;
+    QTest::newRow("never below zero") << u"1"_s << u"start +1500"_s << u"0"_s << true;
+    QTest::newRow("running flag untouched at zero") << u"1"_s << u"start +1000 +60000"_s << u"0"_s << true;
+    QTest::newRow("restart after running out")
+        << u"1"_s << u"start +2000 stop start +1000"_s << u"0"_s << true;
+    QTest::newRow("new time after running out counts down")
+        << u"1"_s << u"start +2000 set:5 +1000"_s << u"4"_s << true;
+    QTest::newRow("time left is rounded up, never down") << u"1"_s << u"start +0.15"_s << u"0.9999"_s << true;
+    QTest::newRow("tenth-second precision") << u"24"_s << u"start +100"_s << u"23.9"_s << true;
 }
 
 void TestClockEngine::script() {

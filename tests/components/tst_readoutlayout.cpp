@@ -7,6 +7,8 @@
 #include <QTest>
 #include <cmath>
 
+using namespace Qt::StringLiterals;
+
 using led::SlotKind;
 
 namespace {
@@ -172,30 +174,18 @@ void TestReadoutLayout::numberLayout_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("cells");
 
-    QTest::newRow("score 188") << 199 << "188"
-                               << "1|8|8";
-    QTest::newRow("score 5") << 199 << "5"
-                             << " | |5";
-    QTest::newRow("score 42") << 199 << "42"
-                              << " |4|2";
-    QTest::newRow("cleared score") << 199 << ""
-                                   << " | | ";
-    QTest::newRow("score 200 squeezed") << 199 << "200"
-                                        << "2~|0~|0~";
-    QTest::newRow("fouls 12 uses the half place") << 19 << "12"
-                                                  << "1|2";
-    QTest::newRow("fouls 25 squeezed") << 19 << "25"
-                                       << "2~|5~";
-    QTest::newRow("fouls -1 squeezed") << 19 << "-1"
-                                       << "-~|1~";
-    QTest::newRow("one place, -5 squeezed") << 9 << "-5"
-                                            << "-~|5~";
-    QTest::newRow("two places, -5 fits") << 99 << "-5"
-                                         << "-|5";
-    QTest::newRow("shot clock 100 squeezed") << 99 << "100"
-                                             << "1~|0~|0~";
-    QTest::newRow("int16 minimum") << 9 << "-32768"
-                                   << "-~|3~|2~|7~|6~|8~";
+    QTest::newRow("score 188") << 199 << u"188"_s << u"1|8|8"_s;
+    QTest::newRow("score 5") << 199 << u"5"_s << u" | |5"_s;
+    QTest::newRow("score 42") << 199 << u"42"_s << u" |4|2"_s;
+    QTest::newRow("cleared score") << 199 << u""_s << u" | | "_s;
+    QTest::newRow("score 200 squeezed") << 199 << u"200"_s << u"2~|0~|0~"_s;
+    QTest::newRow("fouls 12 uses the half place") << 19 << u"12"_s << u"1|2"_s;
+    QTest::newRow("fouls 25 squeezed") << 19 << u"25"_s << u"2~|5~"_s;
+    QTest::newRow("fouls -1 squeezed") << 19 << u"-1"_s << u"-~|1~"_s;
+    QTest::newRow("one place, -5 squeezed") << 9 << u"-5"_s << u"-~|5~"_s;
+    QTest::newRow("two places, -5 fits") << 99 << u"-5"_s << u"-|5"_s;
+    QTest::newRow("shot clock 100 squeezed") << 99 << u"100"_s << u"1~|0~|0~"_s;
+    QTest::newRow("int16 minimum") << 9 << u"-32768"_s << u"-~|3~|2~|7~|6~|8~"_s;
 }
 
 void TestReadoutLayout::numberLayout() {
@@ -210,20 +200,13 @@ void TestReadoutLayout::clockLayout_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("cells");
 
-    QTest::newRow("10:00") << "10:00"
-                           << "1|0|:|0|0";
-    QTest::newRow("1:02 leaves the first place dark") << " 1:02"
-                                                      << " |1|:|0|2";
-    QTest::newRow("seconds and tenths") << "59.9"
-                                        << "5|9|.|9| ";
-    QTest::newRow("last tenth") << "0.1"
-                                << " |0|.|1| ";
-    QTest::newRow("three-digit minutes squeezed") << "100:00"
-                                                  << "1~|0~|0~|:|0|0";
-    QTest::newRow("negative tenths squeezed") << "-10.5"
-                                              << "-~|1~|0~|.|5| ";
-    QTest::newRow("nothing to show") << ""
-                                     << " | | | | ";
+    QTest::newRow("10:00") << u"10:00"_s << u"1|0|:|0|0"_s;
+    QTest::newRow("1:02 leaves the first place dark") << u" 1:02"_s << u" |1|:|0|2"_s;
+    QTest::newRow("seconds and tenths") << u"59.9"_s << u"5|9|.|9| "_s;
+    QTest::newRow("last tenth") << u"0.1"_s << u" |0|.|1| "_s;
+    QTest::newRow("three-digit minutes squeezed") << u"100:00"_s << u"1~|0~|0~|:|0|0"_s;
+    QTest::newRow("negative tenths squeezed") << u"-10.5"_s << u"-~|1~|0~|.|5| "_s;
+    QTest::newRow("nothing to show") << u""_s << u" | | | | "_s;
 }
 
 void TestReadoutLayout::clockLayout() {
@@ -273,37 +256,36 @@ void TestReadoutLayout::formatText_data() {
 
     const QString minutes = ClockPanel::MinutesFormat;
     const QString tenths = ClockPanel::TenthsFormat;
-    QTest::newRow("10:00") << 600.0f << minutes << "10:00";
-    QTest::newRow("1:02") << 62.0f << minutes << " 1:02";
-    QTest::newRow("0:00") << 0.0f << minutes << " 0:00";
-    QTest::newRow("time of day 23:59") << 1439.0f << minutes << "23:59";
-    QTest::newRow("time of day 0:05") << 5.0f << minutes << " 0:05";
-    QTest::newRow("99:59 largest typed time") << 5999.0f << minutes << "99:59";
-    QTest::newRow("minutes round up") << 61.2f << minutes << " 1:02";
-    QTest::newRow("a hair over a minute") << 60.0001f << minutes << " 1:01";
-    QTest::newRow("float noise below a whole second") << 59.99999f << minutes << " 1:00";
-    QTest::newRow("100 minutes") << 6000.0f << minutes << "100:00";
-    QTest::newRow("negative minutes") << -62.0f << minutes << "-1:02";
-    QTest::newRow("unknown format reads as minutes") << 62.0f << "x"
-                                                     << " 1:02";
+    QTest::newRow("10:00") << 600.0f << minutes << u"10:00"_s;
+    QTest::newRow("1:02") << 62.0f << minutes << u" 1:02"_s;
+    QTest::newRow("0:00") << 0.0f << minutes << u" 0:00"_s;
+    QTest::newRow("time of day 23:59") << 1439.0f << minutes << u"23:59"_s;
+    QTest::newRow("time of day 0:05") << 5.0f << minutes << u" 0:05"_s;
+    QTest::newRow("99:59 largest typed time") << 5999.0f << minutes << u"99:59"_s;
+    QTest::newRow("minutes round up") << 61.2f << minutes << u" 1:02"_s;
+    QTest::newRow("a hair over a minute") << 60.0001f << minutes << u" 1:01"_s;
+    QTest::newRow("float noise below a whole second") << 59.99999f << minutes << u" 1:00"_s;
+    QTest::newRow("100 minutes") << 6000.0f << minutes << u"100:00"_s;
+    QTest::newRow("negative minutes") << -62.0f << minutes << u"-1:02"_s;
+    QTest::newRow("unknown format reads as minutes") << 62.0f << u"x"_s << u" 1:02"_s;
 
-    QTest::newRow("59.9 is not 60.0") << 59.9f << tenths << "59.9";
-    QTest::newRow("0.05 rounds up") << 0.05f << tenths << "0.1";
-    QTest::newRow("0.01 rounds up") << 0.01f << tenths << "0.1";
-    QTest::newRow("0 exactly") << 0.0f << tenths << "0.0";
-    QTest::newRow("negative zero") << -0.0f << tenths << "0.0";
-    QTest::newRow("0.0001 still shows time left") << 0.0001f << tenths << "0.1";
-    QTest::newRow("24.5 typed") << 24.5f << tenths << "24.5";
-    QTest::newRow("59.85 rounds up") << 59.85f << tenths << "59.9";
-    QTest::newRow("59.91 rounds up to a minute") << 59.91f << tenths << "60.0";
-    QTest::newRow("9.95 rounds up") << 9.95f << tenths << "10.0";
-    QTest::newRow("0.3 float noise") << 0.3f << tenths << "0.3";
-    QTest::newRow("below zero") << -0.5f << tenths << "-0.5";
-    QTest::newRow("just below zero shows zero") << -0.05f << tenths << "0.0";
-    QTest::newRow("120.5") << 120.5f << tenths << "120.5";
+    QTest::newRow("59.9 is not 60.0") << 59.9f << tenths << u"59.9"_s;
+    QTest::newRow("0.05 rounds up") << 0.05f << tenths << u"0.1"_s;
+    QTest::newRow("0.01 rounds up") << 0.01f << tenths << u"0.1"_s;
+    QTest::newRow("0 exactly") << 0.0f << tenths << u"0.0"_s;
+    QTest::newRow("negative zero") << -0.0f << tenths << u"0.0"_s;
+    QTest::newRow("0.0001 still shows time left") << 0.0001f << tenths << u"0.1"_s;
+    QTest::newRow("24.5 typed") << 24.5f << tenths << u"24.5"_s;
+    QTest::newRow("59.85 rounds up") << 59.85f << tenths << u"59.9"_s;
+    QTest::newRow("59.91 rounds up to a minute") << 59.91f << tenths << u"60.0"_s;
+    QTest::newRow("9.95 rounds up") << 9.95f << tenths << u"10.0"_s;
+    QTest::newRow("0.3 float noise") << 0.3f << tenths << u"0.3"_s;
+    QTest::newRow("below zero") << -0.5f << tenths << u"-0.5"_s;
+    QTest::newRow("just below zero shows zero") << -0.05f << tenths << u"0.0"_s;
+    QTest::newRow("120.5") << 120.5f << tenths << u"120.5"_s;
 
-    QTest::newRow("not a number") << std::nanf("") << minutes << "";
-    QTest::newRow("infinity") << std::numeric_limits<float>::infinity() << tenths << "";
+    QTest::newRow("not a number") << std::nanf("") << minutes << u""_s;
+    QTest::newRow("infinity") << std::numeric_limits<float>::infinity() << tenths << u""_s;
 }
 
 void TestReadoutLayout::formatText() {

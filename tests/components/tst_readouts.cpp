@@ -1,6 +1,7 @@
 #include "components/clockpanel.h"
 #include "components/digitpanel.h"
 #include "components/dotpanel.h"
+#include "support/pixels.h"
 
 #include <QApplication>
 #include <QImage>
@@ -10,24 +11,16 @@
 #include <QTest>
 #include <functional>
 
+using namespace Qt::StringLiterals;
+
+using pixels::contains;
+
 namespace {
 
 QImage renderOf(QWidget& widget) {
     QImage image(widget.size(), QImage::Format_RGB32);
     widget.render(&image);
     return image;
-}
-
-bool contains(const QImage& image, QRgb colour) {
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            if ((line[x] & 0xFFFFFF) == (colour & 0xFFFFFF)) {
-                return true;
-            }
-        }
-    }
-    return false;
 }
 
 // A parent that records the keys its children leave to it, as the board does.
@@ -113,14 +106,10 @@ void TestReadouts::captionNumberAndTextAgree_data() {
     QTest::addColumn<QString>("captionText");
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("zero is shown") << 0 << "0"
-                                   << "0";
-    QTest::newRow("cleared shows nothing") << -1 << "-1"
-                                           << "";
-    QTest::newRow("other negatives show a minus") << -2 << "-2"
-                                                  << "-2";
-    QTest::newRow("score") << 188 << "188"
-                           << "188";
+    QTest::newRow("zero is shown") << 0 << u"0"_s << u"0"_s;
+    QTest::newRow("cleared shows nothing") << -1 << u"-1"_s << u""_s;
+    QTest::newRow("other negatives show a minus") << -2 << u"-2"_s << u"-2"_s;
+    QTest::newRow("score") << 188 << u"188"_s << u"188"_s;
 }
 
 void TestReadouts::captionNumberAndTextAgree() {
@@ -166,20 +155,14 @@ void TestReadouts::propertiesByName_data() {
         QTest::addRow("%s PaddingV", name) << name << "PaddingV" << QVariant(91);
         QTest::addRow("%s PaddingI", name) << name << "PaddingI" << QVariant(181);
     }
-    QTest::newRow("DigitPanel Caption") << "DigitPanel"
-                                        << "Caption" << QVariant(12);
-    QTest::newRow("DigitPanel Max") << "DigitPanel"
-                                    << "Max" << QVariant(199);
-    QTest::newRow("DotPanel Caption") << "DotPanel"
-                                      << "Caption" << QVariant(3);
-    QTest::newRow("ClockPanel Caption") << "ClockPanel"
-                                        << "Caption" << QVariant(62.5f);
-    QTest::newRow("ClockPanel TimeFormat") << "ClockPanel"
-                                           << "TimeFormat" << QVariant(QStringLiteral("1,.1"));
-    QTest::newRow("ClockPanel FrameColor") << "ClockPanel"
-                                           << "FrameColor" << colour;
-    QTest::newRow("ClockPanel PaddingD") << "ClockPanel"
-                                         << "PaddingD" << QVariant(179);
+    QTest::newRow("DigitPanel Caption") << u"DigitPanel"_s << u"Caption"_s << QVariant(12);
+    QTest::newRow("DigitPanel Max") << u"DigitPanel"_s << u"Max"_s << QVariant(199);
+    QTest::newRow("DotPanel Caption") << u"DotPanel"_s << u"Caption"_s << QVariant(3);
+    QTest::newRow("ClockPanel Caption") << u"ClockPanel"_s << u"Caption"_s << QVariant(62.5f);
+    QTest::newRow("ClockPanel TimeFormat")
+        << u"ClockPanel"_s << u"TimeFormat"_s << QVariant(QStringLiteral("1,.1"));
+    QTest::newRow("ClockPanel FrameColor") << u"ClockPanel"_s << u"FrameColor"_s << colour;
+    QTest::newRow("ClockPanel PaddingD") << u"ClockPanel"_s << u"PaddingD"_s << QVariant(179);
 }
 
 // The board sets properties by name: each must exist, take its value and read it back.

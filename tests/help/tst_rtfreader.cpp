@@ -2,8 +2,8 @@
 // real word processors.
 #include "help/rtfcodepages.h"
 #include "help/rtfreader.h"
+#include "support/pixels.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -50,16 +50,6 @@ QTextCharFormat formatOf(const QTextDocument& doc, const QString& word) {
 
 QString sourceDir() {
     return QStringLiteral(RAVENMARK_SOURCE_DIR "/tests/help");
-}
-
-QByteArray png(int width, int height, QColor colour) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
 }
 
 // Words of a plain-text rendering, without what only decorates: list bullets, table rules,
@@ -403,13 +393,8 @@ void TestRtfReader::pictures_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QSize>("size"); // of the first picture, in pixels; empty when none
 
-    const QByteArray red = png(4, 3, Qt::red);
-    QImage jpegImage(5, 5, QImage::Format_RGB32);
-    jpegImage.fill(Qt::blue);
-    QByteArray jpeg;
-    QBuffer jb(&jpeg);
-    jb.open(QIODevice::WriteOnly);
-    jpegImage.save(&jb, "JPEG");
+    const QByteArray red = pixels::encoded(pixels::filled({4, 3}, Qt::red), "PNG");
+    const QByteArray jpeg = pixels::encoded(pixels::filled({5, 5}, Qt::blue), "JPEG");
 
     QTest::newRow("png in hex") << "{\\rtf1 a{\\pict\\pngblip " + red.toHex() + "}b}"
                                 << QStringLiteral("a\uFFFCb") << QSize(4, 3);
@@ -570,7 +555,7 @@ void TestRtfReader::realWriters() {
     QVERIFY(dir.isValid());
     QFile picture(dir.filePath(QStringLiteral("dot.png")));
     QVERIFY(picture.open(QIODevice::WriteOnly));
-    picture.write(png(8, 8, QColor(0x20, 0x40, 0xC0)));
+    picture.write(pixels::encoded(pixels::filled({8, 8}, QColor(0x20, 0x40, 0xC0)), "PNG"));
     picture.close();
     QFile source(dir.filePath(QStringLiteral("doc.md")));
     QVERIFY(source.open(QIODevice::WriteOnly));

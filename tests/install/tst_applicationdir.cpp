@@ -12,6 +12,8 @@
 #include <cstring>
 #include <filesystem>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr char PrintDirArgument[] = "--print-application-dir";
@@ -41,27 +43,20 @@ void TestApplicationDir::reportsTheRealFolder_data() {
     QTest::addColumn<QString>("argument0"); // what the program is told its name is; empty: as started
 
     const Link binLink{"bin/ravenmark", "../lib/ravenmark/ravenmark"};
-    QTest::newRow("started directly") << QList<Link>{} << "lib/ravenmark/ravenmark"
-                                      << "";
-    QTest::newRow("relative link, as installed") << QList<Link>{binLink} << "bin/ravenmark"
-                                                 << "";
+    QTest::newRow("started directly") << QList<Link>{} << u"lib/ravenmark/ravenmark"_s << u""_s;
+    QTest::newRow("relative link, as installed") << QList<Link>{binLink} << u"bin/ravenmark"_s << u""_s;
     QTest::newRow("absolute link") << QList<Link>{{"bin/ravenmark", "{root}/lib/ravenmark/ravenmark"}}
-                                   << "bin/ravenmark"
-                                   << "";
+                                   << u"bin/ravenmark"_s << u""_s;
     QTest::newRow("link to a link") << QList<Link>{binLink, {"games/ravenmark", "../bin/ravenmark"}}
-                                    << "games/ravenmark"
-                                    << "";
-    QTest::newRow("linked folder") << QList<Link>{{"opt", "lib/ravenmark"}} << "opt/ravenmark"
-                                   << "";
-    QTest::newRow("by name through PATH, as a menu does") << QList<Link>{binLink} << "ravenmark"
-                                                          << "";
+                                    << u"games/ravenmark"_s << u""_s;
+    QTest::newRow("linked folder") << QList<Link>{{"opt", "lib/ravenmark"}} << u"opt/ravenmark"_s << u""_s;
+    QTest::newRow("by name through PATH, as a menu does") << QList<Link>{binLink} << u"ravenmark"_s << u""_s;
     QTest::newRow("link in a folder with spaces and accents")
         << QList<Link>{{"Mes programmes/ravenmark", "../lib/ravenmark/ravenmark"}}
-        << "Mes programmes/ravenmark"
-        << "";
+        << u"Mes programmes/ravenmark"_s << u""_s;
     // The name a program is given is only a claim; the folder must come from the file that runs.
-    QTest::newRow("misleading name") << QList<Link>{binLink} << "bin/ravenmark"
-                                     << "/usr/games/ravenmark";
+    QTest::newRow("misleading name") << QList<Link>{binLink} << u"bin/ravenmark"_s
+                                     << u"/usr/games/ravenmark"_s;
 }
 
 void TestApplicationDir::reportsTheRealFolder() {

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+using namespace Qt::StringLiterals;
+
 class TestOptionsLeague : public QObject {
     Q_OBJECT
 
@@ -43,12 +45,8 @@ void TestOptionsLeague::presetFillsBothPages_data() {
     QTest::addColumn<QString>("shotClock");
     QTest::addColumn<bool>("halves");
     QTest::addColumn<int>("bonusOuter");
-    QTest::newRow("NBA") << "NBA"
-                         << "12:00"
-                         << "24" << false << 100;
-    QTest::newRow("NCAA men") << "NCAA men"
-                              << "20:00"
-                              << "30" << true << 10;
+    QTest::newRow("NBA") << u"NBA"_s << u"12:00"_s << u"24"_s << false << 100;
+    QTest::newRow("NCAA men") << u"NCAA men"_s << u"20:00"_s << u"30"_s << true << 10;
 }
 
 void TestOptionsLeague::presetFillsBothPages() {

@@ -10,6 +10,8 @@
 #include <QtEndian>
 #include <cmath>
 
+using namespace Qt::StringLiterals;
+
 class TestSoundClip : public QObject {
     Q_OBJECT
 
@@ -116,12 +118,9 @@ void TestSoundClip::filesThatAreNotRead_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("reason");
 
-    QTest::newRow("missing") << "missing.wav"
-                             << "no such file";
-    QTest::newRow("directory") << "."
-                               << "not a regular file";
-    QTest::newRow("empty name") << ""
-                                << "no such file";
+    QTest::newRow("missing") << u"missing.wav"_s << u"no such file"_s;
+    QTest::newRow("directory") << u"."_s << u"not a regular file"_s;
+    QTest::newRow("empty name") << u""_s << u"no such file"_s;
 }
 
 void TestSoundClip::filesThatAreNotRead() {

@@ -1,29 +1,19 @@
 // The board in each look the operator can give it, at the design size and on large screens:
 // the window is filled, the board centred, and the chosen colours and pictures on screen.
 // With RAVENMARK_SCREENSHOT_DIR set, each look is also saved there as a picture.
-#include "platform/rgbcolor.h"
 #include "presentedboard.h"
+#include "support/pixels.h"
 
 #include <QDir>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace pixels;
+
 namespace {
 
 enum class Look { Default, Colours, Dots, Pictures };
-
-bool contains(const QImage& image, QRgb colour) {
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            if ((line[x] | 0xFF000000u) == (colour | 0xFF000000u)) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
 
 } // namespace
 
@@ -110,11 +100,11 @@ void TestBoardLooks::looks() {
     QCOMPARE(shot.size(), size * b.board->devicePixelRatioF());
 
     // Filled: the window colour at the corners; the clocks in their colour.
-    const QRgb background = rgbcolor::toQColor(Settings.FormBack).rgb();
+    const QRgb background = rgbOf(Settings.FormBack);
     for (const QPoint p : {QPoint(0, 0), QPoint(shot.width() - 1, shot.height() - 1)}) {
         QCOMPARE(shot.pixel(p) | 0xFF000000u, background | 0xFF000000u);
     }
-    QVERIFY(contains(shot, rgbcolor::toQColor(Settings.TimeColor).rgb()));
+    QVERIFY(contains(shot, rgbOf(Settings.TimeColor)));
     if (look == Look::Pictures) {
         QVERIFY(b.imgHomePic->hasPicture() && b.imgVisitorPic->hasPicture() && b.imgBoardPic->hasPicture());
         QVERIFY(contains(shot, qRgb(240, 200, 40)));

@@ -3,34 +3,17 @@
 #include "components/digitpanel.h"
 #include "platform/rgbcolor.h"
 #include "presentedboard.h"
+#include "support/pixels.h"
 
 #include <QLabel>
 #include <QtTest>
 #include <array>
 
+using namespace pixels;
+
 namespace {
 
-QRgb rgbOf(std::int32_t value) {
-    return rgbcolor::toQColor(value).rgb();
-}
-
-// Whether some pixel has the colour, each channel within the tolerance. Small text and thin
-// round outlines are smoothed, so they may have no pixel of the exact colour.
-bool contains(const QImage& image, QRgb colour, int tolerance = 0) {
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb p = line[x];
-            if (std::abs(qRed(p) - qRed(colour)) <= tolerance &&
-                std::abs(qGreen(p) - qGreen(colour)) <= tolerance &&
-                std::abs(qBlue(p) - qBlue(colour)) <= tolerance) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
+// Small text and thin round outlines are smoothed: their colour is found within this much.
 constexpr int Smoothed = 40;
 
 // What the audience sees of an element: its lit digits, its background or its text and outline.

@@ -1,10 +1,9 @@
-#include "platform/rgbcolor.h"
 #include "presentedboard.h"
 #include "support/logcapture.h"
+#include "support/pixels.h"
 #include "support/settingsguard.h"
 
 #include <QAccessible>
-#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
@@ -12,13 +11,9 @@
 #include <QtTest>
 #include <optional>
 
-namespace {
+using namespace pixels;
 
-QImage filled(QSize size, QColor colour) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    return image;
-}
+namespace {
 
 // A baseline grey JPEG of any size whose every 8 x 8 block is flat mid-grey. Both Huffman
 // tables hold one 1-bit code (DC difference 0, end of block), so a block is two zero bits
@@ -70,10 +65,28 @@ QByteArray redGif2x1() {
                                "3b");
 }
 
-bool near(QRgb a, QRgb b, int tolerance = 24) {
-    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
-           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
-}
+// Decoders and scaling smooth a picture's colour this much.
+constexpr int Smoothed = 24;
+
+constexpr QSize HomeFrame(131, 77); // the team pictures' frames at the design size
+constexpr QSize BoardFrame(97, 73);
+
+// One picture element of the board on its own: the image in its frame, whose colour shows
+// around the picture.
+struct PictureFrame {
+    static constexpr std::int32_t Colour = 0x404040;
+    QWidget frame;
+    ImageBox* image = new ImageBox(&frame);
+
+    explicit PictureFrame(QSize size) {
+        frame.resize(size);
+        image->resize(size);
+        modColor::setBackground(frame, Colour);
+        frame.show();
+    }
+    void fit(const QString& path) { modGrabKeys::FitPicture(*image, frame, path); }
+    QImage shot() { return frame.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+};
 
 } // namespace
 
@@ -101,6 +114,7 @@ private:
 
 void TestFitPicture::initTestCase() {
     QVERIFY(m_dir.isValid());
+    installImageBoxAccessibility(); // the board's doing; here the images stand alone
     m_log.emplace("ravenmark.presentation");
 }
 
@@ -152,28 +166,24 @@ void TestFitPicture::formatsFitTheBoardFrame() {
     } else {
         QVERIFY(filled(size, Qt::red).save(path));
     }
-    const SettingsGuard restoresSettings;
-    PresentedBoard b;
-    Settings.BoardPic = path;
-    b.labels();
-    QWidget* frame = b.widget("picBoardPicContainer");
-    QCOMPARE(frame->size(), QSize(97, 73));
-    QCOMPARE(b.imgBoardPic->geometry(), place);
-    QCOMPARE(b.imgBoardPic->source().naturalSize, size);
-    QVERIFY(b.imgBoardPic->isVisible());
+    PictureFrame p(BoardFrame);
+    p.fit(path);
+    QCOMPARE(p.image->geometry(), place);
+    QCOMPARE(p.image->source().naturalSize, size);
+    QVERIFY(p.image->isVisible());
 
     // What the audience sees: the picture where it was placed, the frame's colour around it.
-    const QImage shot = b.shot(frame);
-    const QRgb background = rgbcolor::toQColor(Settings.FormBack).rgb();
-    QVERIFY(near(shot.pixel(place.center()), qRgb(255, 0, 0)));
+    const QImage shot = p.shot();
+    const QRgb background = rgbOf(PictureFrame::Colour);
+    QVERIFY(near(shot.pixel(place.center()), qRgb(255, 0, 0), Smoothed));
     if (place.top() > 1) {
-        QCOMPARE(shot.pixel(frame->width() / 2, place.top() - 2), background);
-        QCOMPARE(shot.pixel(frame->width() / 2, place.bottom() + 2), background);
-        QVERIFY(near(shot.pixel(frame->width() / 2, place.top() + 1), qRgb(255, 0, 0)));
+        QCOMPARE(shot.pixel(BoardFrame.width() / 2, place.top() - 2), background);
+        QCOMPARE(shot.pixel(BoardFrame.width() / 2, place.bottom() + 2), background);
+        QVERIFY(near(shot.pixel(BoardFrame.width() / 2, place.top() + 1), qRgb(255, 0, 0), Smoothed));
     }
     if (place.left() > 1) {
-        QCOMPARE(shot.pixel(place.left() - 2, frame->height() / 2), background);
-        QCOMPARE(shot.pixel(place.right() + 2, frame->height() / 2), background);
+        QCOMPARE(shot.pixel(place.left() - 2, BoardFrame.height() / 2), background);
+        QCOMPARE(shot.pixel(place.right() + 2, BoardFrame.height() / 2), background);
     }
     QVERIFY(m_log->lines().isEmpty());
 }
@@ -182,12 +192,7 @@ void TestFitPicture::unreadableFileKeepsPicture_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<bool>("exists");
-    QByteArray png;
-    {
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        filled(QSize(50, 50), Qt::green).save(&buffer, "PNG");
-    }
+    const QByteArray png = encoded(filled(QSize(50, 50), Qt::green), "PNG");
     QTest::newRow("missing") << "missing.png" << QByteArray() << false;
     QTest::newRow("zero bytes") << "empty.jpg" << QByteArray() << true;
     QTest::newRow("text named .jpg") << "notes.jpg" << QByteArray("Home team: Ravens\nVisitor: Owls\n")
@@ -213,29 +218,28 @@ void TestFitPicture::unreadableFileKeepsPicture() {
         QVERIFY(QDir(m_dir.path()).mkpath(name));
     }
 
-    PresentedBoard b;
-    QWidget* frame = b.widget("picHomePicContainer");
-    modGrabKeys::FitPicture(*b.imgHomePic, *frame, good);
-    const QImage before = b.shot(frame);
-    const QRect place = b.imgHomePic->geometry();
-    const qint64 key = b.imgHomePic->picture().cacheKey();
+    PictureFrame home(HomeFrame);
+    home.fit(good);
+    const QImage before = home.shot();
+    const QRect place = home.image->geometry();
+    const qint64 key = home.image->picture().cacheKey();
     QVERIFY(m_log->lines().isEmpty());
 
-    modGrabKeys::FitPicture(*b.imgHomePic, *frame, bad);
-    QCOMPARE(b.imgHomePic->picture().cacheKey(), key);
-    QCOMPARE(b.imgHomePic->geometry(), place);
-    QVERIFY(b.imgHomePic->isVisible());
-    QCOMPARE(b.shot(frame), before);
+    home.fit(bad);
+    QCOMPARE(home.image->picture().cacheKey(), key);
+    QCOMPARE(home.image->geometry(), place);
+    QVERIFY(home.image->isVisible());
+    QCOMPARE(home.shot(), before);
     QCOMPARE(m_log->lines().size(), 1);
     QVERIFY2(m_log->lines().first().contains(bad), qPrintable(m_log->lines().first()));
 
     // Every resize fits again; the same bad file is reported once only.
-    modGrabKeys::FitPicture(*b.imgHomePic, *frame, bad);
+    home.fit(bad);
     QCOMPARE(m_log->lines().size(), 1);
     // Nor after a good file in between, or in another picture element: once a run.
-    modGrabKeys::FitPicture(*b.imgHomePic, *frame, good);
-    modGrabKeys::FitPicture(*b.imgHomePic, *frame, bad);
-    modGrabKeys::FitPicture(*b.imgBoardPic, *b.widget("picBoardPicContainer"), bad);
+    home.fit(good);
+    home.fit(bad);
+    PictureFrame(BoardFrame).fit(bad);
     QCOMPARE(m_log->lines().size(), 1);
     // A file that changes is read, and reported, afresh.
     if (exists) {
@@ -243,7 +247,7 @@ void TestFitPicture::unreadableFileKeepsPicture() {
         QVERIFY(f.open(QIODevice::Append));
         f.write("more of the same");
         f.close();
-        modGrabKeys::FitPicture(*b.imgHomePic, *frame, bad);
+        home.fit(bad);
         QCOMPARE(m_log->lines().size(), 2);
     }
 }
@@ -251,23 +255,21 @@ void TestFitPicture::unreadableFileKeepsPicture() {
 void TestFitPicture::emptyPathShowsNoPicture() {
     const QString good = file(QStringLiteral("shown.png"));
     QVERIFY(filled(QSize(40, 40), Qt::yellow).save(good));
-    PresentedBoard b;
-    QWidget* frame = b.widget("picVisitorPicContainer");
-    modGrabKeys::FitPicture(*b.imgVisitorPic, *frame, good);
-    QVERIFY(b.imgVisitorPic->hasPicture());
+    PictureFrame visitor(HomeFrame);
+    visitor.fit(good);
+    QVERIFY(visitor.image->hasPicture());
 
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(b.imgVisitorPic);
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(visitor.image);
     QCOMPARE(iface->role(), QAccessible::Graphic);
     QCOMPARE(iface->text(QAccessible::Description), good);
 
-    modGrabKeys::FitPicture(*b.imgVisitorPic, *frame, QString());
-    QVERIFY(!b.imgVisitorPic->hasPicture());
+    visitor.fit(QString());
+    QVERIFY(!visitor.image->hasPicture());
     QCOMPARE(iface->text(QAccessible::Description), QStringLiteral("No picture"));
-    QVERIFY(b.imgVisitorPic->isVisible());
-    const QImage shot = b.shot(frame);
-    const QRgb background = rgbcolor::toQColor(Settings.FormBack).rgb();
+    QVERIFY(visitor.image->isVisible());
+    const QImage shot = visitor.shot();
     for (const QPoint p : {QPoint(1, 1), shot.rect().center(), QPoint(shot.width() - 2, shot.height() - 2)}) {
-        QCOMPARE(shot.pixel(p), background);
+        QCOMPARE(shot.pixel(p), rgbOf(PictureFrame::Colour));
     }
     QVERIFY(m_log->lines().isEmpty());
 }
@@ -277,18 +279,17 @@ void TestFitPicture::hugePictureReadAtShownSize() {
     writeFlatJpeg(path, 40000, 30000);
     QCOMPARE(QImageReader(path).size(), QSize(40000, 30000));
 
-    PresentedBoard b;
-    QWidget* frame = b.widget("picBoardPicContainer");
-    modGrabKeys::FitPicture(*b.imgBoardPic, *frame, path);
+    PictureFrame p(BoardFrame);
+    p.fit(path);
     QVERIFY2(m_log->lines().isEmpty(), qPrintable(m_log->lines().join(u'\n')));
-    QVERIFY(b.imgBoardPic->hasPicture());
-    QCOMPARE(b.imgBoardPic->geometry(), QRect(0, 0, 97, 73));
-    QCOMPARE(b.imgBoardPic->source().naturalSize, QSize(40000, 30000));
-    QVERIFY(!b.imgBoardPic->source().fullSize);
+    QVERIFY(p.image->hasPicture());
+    QCOMPARE(p.image->geometry(), QRect(QPoint(0, 0), BoardFrame));
+    QCOMPARE(p.image->source().naturalSize, QSize(40000, 30000));
+    QVERIFY(!p.image->source().fullSize);
     // Held at about the size shown, never in full.
-    const QSize held = b.imgBoardPic->picture().size();
+    const QSize held = p.image->picture().size();
     QVERIFY2(held.width() >= 97 && held.width() <= 2 * 97, qPrintable(QString::number(held.width())));
-    QVERIFY(near(b.shot(frame).pixel(48, 36), qRgb(128, 128, 128), 4));
+    QVERIFY(near(p.shot().pixel(48, 36), qRgb(128, 128, 128), 4));
 }
 
 void TestFitPicture::resizeFitsAgainAtTheNewSize() {
@@ -298,7 +299,11 @@ void TestFitPicture::resizeFitsAgainAtTheNewSize() {
     PresentedBoard b;
     Settings.HomePic = path;
     b.labels();
-    QCOMPARE(b.imgHomePic->geometry(), QRect(0, 6, 131, 65)); // 131 x 77 frame
+    // The frames at the design size, as the tests of lone frames take them.
+    QCOMPARE(b.widget("picHomePicContainer")->size(), HomeFrame);
+    QCOMPARE(b.widget("picVisitorPicContainer")->size(), HomeFrame);
+    QCOMPARE(b.widget("picBoardPicContainer")->size(), BoardFrame);
+    QCOMPARE(b.imgHomePic->geometry(), QRect(0, 6, 131, 65));
     const int heldBefore = b.imgHomePic->picture().width();
     QVERIFY(heldBefore < 1000);
 
@@ -307,8 +312,8 @@ void TestFitPicture::resizeFitsAgainAtTheNewSize() {
     QCOMPARE(b.imgHomePic->geometry(), QRect(0, 12, 262, 131));
     QVERIFY(b.imgHomePic->picture().width() >= 262);
     const QImage shot = b.shot(b.widget("picHomePicContainer"));
-    QVERIFY(near(shot.pixel(1, 13), qRgb(255, 0, 0)));
-    QCOMPARE(shot.pixel(1, 8), rgbcolor::toQColor(Settings.FormBack).rgb());
+    QVERIFY(near(shot.pixel(1, 13), qRgb(255, 0, 0), Smoothed));
+    QCOMPARE(shot.pixel(1, 8), rgbOf(Settings.FormBack));
 
     // Back to the design size: the larger picture in hand serves; nothing is read again.
     const qint64 key = b.imgHomePic->picture().cacheKey();

@@ -5,10 +5,13 @@
 #include "components/ledpainter.h"
 #include "platform/rgbcolor.h"
 #include "presentedboard.h"
+#include "support/pixels.h"
 #include "support/settingsguard.h"
 
 #include <QApplication>
 #include <QtTest>
+
+using pixels::rgbOf;
 
 namespace {
 
@@ -34,10 +37,6 @@ Column walk(const QImage& image, int x, const QList<QRgb>& pure, QRgb wanted) {
         inWanted = isWanted;
     }
     return c;
-}
-
-QRgb rgbOf(std::int32_t value) {
-    return rgbcolor::toQColor(value).rgb() | 0xFF000000u;
 }
 
 } // namespace
@@ -79,7 +78,7 @@ void TestSharpness::digitEdgesSpanOneDevicePixel() {
     Settings.LEDType = std::int16_t(ledType);
     QVERIFY(b.resizeTo(window.width(), window.height()));
     auto* clock = b.field<LedReadout>("clkGame");
-    const QImage image = clock->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage image = b.shot(clock);
     QCOMPARE(image.size(), 2 * clock->size());
 
     const QRgb lit = rgbOf(Settings.TimeColor);

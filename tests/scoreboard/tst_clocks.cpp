@@ -1,5 +1,7 @@
 #include "boardfixture.h"
 
+using namespace Qt::StringLiterals;
+
 class TestClocks : public QObject {
     Q_OBJECT
 
@@ -32,22 +34,14 @@ void TestClocks::gameReadout_data() {
     QTest::addColumn<QString>("seconds");
     QTest::addColumn<QString>("format");
     QTest::addColumn<float>("caption");
-    QTest::newRow("600") << "600"
-                         << "60,1" << 600.0f;
-    QTest::newRow("61.2 shows 1:02") << "61.2"
-                                     << "60,1" << 62.0f;
-    QTest::newRow("60.0 shows 1:00") << "60"
-                                     << "60,1" << 60.0f;
-    QTest::newRow("59.95 still minutes") << "59.95"
-                                         << "60,1" << 60.0f;
-    QTest::newRow("59.9 switches to tenths") << "59.9"
-                                             << "1,.1" << 59.9f;
-    QTest::newRow("0.05") << "0.05"
-                          << "1,.1" << 0.05f;
-    QTest::newRow("600.0002 rounds up") << "600.0002"
-                                        << "60,1" << 601.0f;
-    QTest::newRow("600.0001 ties to even") << "600.0001"
-                                           << "60,1" << 600.0f;
+    QTest::newRow("600") << u"600"_s << u"60,1"_s << 600.0f;
+    QTest::newRow("61.2 shows 1:02") << u"61.2"_s << u"60,1"_s << 62.0f;
+    QTest::newRow("60.0 shows 1:00") << u"60"_s << u"60,1"_s << 60.0f;
+    QTest::newRow("59.95 still minutes") << u"59.95"_s << u"60,1"_s << 60.0f;
+    QTest::newRow("59.9 switches to tenths") << u"59.9"_s << u"1,.1"_s << 59.9f;
+    QTest::newRow("0.05") << u"0.05"_s << u"1,.1"_s << 0.05f;
+    QTest::newRow("600.0002 rounds up") << u"600.0002"_s << u"60,1"_s << 601.0f;
+    QTest::newRow("600.0001 ties to even") << u"600.0001"_s << u"60,1"_s << 600.0f;
 }
 
 void TestClocks::gameReadout() {
@@ -242,24 +236,12 @@ void TestClocks::typedGameTime_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("seconds"); // "" when refused
     QTest::addColumn<QString>("format");
-    QTest::newRow("12 minutes") << "12"
-                                << "720"
-                                << "60,1";
-    QTest::newRow("24.5 seconds") << "0.245"
-                                  << "24.5"
-                                  << "1,.1";
-    QTest::newRow("99.59") << "99.59"
-                           << "5999"
-                           << "60,1";
-    QTest::newRow("100 refused") << "100"
-                                 << ""
-                                 << "60,1";
-    QTest::newRow("two points refused") << "1.2.3"
-                                        << ""
-                                        << "60,1";
-    QTest::newRow("ninth character refused") << "000000012"
-                                             << ""
-                                             << "60,1";
+    QTest::newRow("12 minutes") << u"12"_s << u"720"_s << u"60,1"_s;
+    QTest::newRow("24.5 seconds") << u"0.245"_s << u"24.5"_s << u"1,.1"_s;
+    QTest::newRow("99.59") << u"99.59"_s << u"5999"_s << u"60,1"_s;
+    QTest::newRow("100 refused") << u"100"_s << u""_s << u"60,1"_s;
+    QTest::newRow("two points refused") << u"1.2.3"_s << u""_s << u"60,1"_s;
+    QTest::newRow("ninth character refused") << u"000000012"_s << u""_s << u"60,1"_s;
 }
 
 void TestClocks::typedGameTime() {
@@ -298,16 +280,11 @@ void TestClocks::enterAloneOnGameClockSetsZeroAndSounds() {
 void TestClocks::typedShotTime_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("seconds"); // "" when refused
-    QTest::newRow("24") << "24"
-                        << "24";
-    QTest::newRow("24.5 is 24") << "24.5"
-                                << "24";
-    QTest::newRow("99") << "99"
-                        << "99";
-    QTest::newRow("100 refused") << "100"
-                                 << "";
-    QTest::newRow("keypad 1 4") << "14"
-                                << "14";
+    QTest::newRow("24") << u"24"_s << u"24"_s;
+    QTest::newRow("24.5 is 24") << u"24.5"_s << u"24"_s;
+    QTest::newRow("99") << u"99"_s << u"99"_s;
+    QTest::newRow("100 refused") << u"100"_s << u""_s;
+    QTest::newRow("keypad 1 4") << u"14"_s << u"14"_s;
 }
 
 void TestClocks::typedShotTime() {

@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using modCount::ParseTimeEntry;
 using modCount::TimeEntry;
 
@@ -21,44 +23,25 @@ void TestTimeEntry::parse_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("seconds");
 
-    QTest::newRow("minutes only") << "12"
-                                  << "720";
-    QTest::newRow("seconds and tenths") << "0.245"
-                                        << "24.5";
-    QTest::newRow("seconds above 59 are kept") << "1.75"
-                                               << "135";
-    QTest::newRow("largest accepted") << "99.59"
-                                      << "5999";
-    QTest::newRow("99 minutes 99 seconds 9 tenths") << "99.999"
-                                                    << "6039.9";
-    QTest::newRow("empty is zero") << ""
-                                   << "0";
-    QTest::newRow("point alone is zero") << "."
-                                         << "0";
-    QTest::newRow("no minutes") << ".30"
-                                << "30";
-    QTest::newRow("one seconds digit") << "2.5"
-                                       << "125";
-    QTest::newRow("digits past the tenths ignored") << "0.24567"
-                                                    << "24.5";
-    QTest::newRow("eight characters") << "00000012"
-                                      << "720";
-    QTest::newRow("leading zeros") << "05.05"
-                                   << "305";
-    QTest::newRow("100 minutes refused") << "100"
-                                         << "";
-    QTest::newRow("two points refused") << "1.2.3"
-                                        << "";
-    QTest::newRow("ninth character refused") << "000000012"
-                                             << "";
-    QTest::newRow("letter refused") << "x"
-                                    << "";
-    QTest::newRow("sign refused") << "-1"
-                                  << "";
-    QTest::newRow("blank refused") << "1 2"
-                                   << "";
-    QTest::newRow("minutes overflow in eight digits") << "99999999"
-                                                      << "";
+    QTest::newRow("minutes only") << u"12"_s << u"720"_s;
+    QTest::newRow("seconds and tenths") << u"0.245"_s << u"24.5"_s;
+    QTest::newRow("seconds above 59 are kept") << u"1.75"_s << u"135"_s;
+    QTest::newRow("largest accepted") << u"99.59"_s << u"5999"_s;
+    QTest::newRow("99 minutes 99 seconds 9 tenths") << u"99.999"_s << u"6039.9"_s;
+    QTest::newRow("empty is zero") << u""_s << u"0"_s;
+    QTest::newRow("point alone is zero") << u"."_s << u"0"_s;
+    QTest::newRow("no minutes") << u".30"_s << u"30"_s;
+    QTest::newRow("one seconds digit") << u"2.5"_s << u"125"_s;
+    QTest::newRow("digits past the tenths ignored") << u"0.24567"_s << u"24.5"_s;
+    QTest::newRow("eight characters") << u"00000012"_s << u"720"_s;
+    QTest::newRow("leading zeros") << u"05.05"_s << u"305"_s;
+    QTest::newRow("100 minutes refused") << u"100"_s << u""_s;
+    QTest::newRow("two points refused") << u"1.2.3"_s << u""_s;
+    QTest::newRow("ninth character refused") << u"000000012"_s << u""_s;
+    QTest::newRow("letter refused") << u"x"_s << u""_s;
+    QTest::newRow("sign refused") << u"-1"_s << u""_s;
+    QTest::newRow("blank refused") << u"1 2"_s << u""_s;
+    QTest::newRow("minutes overflow in eight digits") << u"99999999"_s << u""_s;
 }
 
 void TestTimeEntry::parse() {

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace settingstest;
 
 class TestLeagues : public QObject {
@@ -99,28 +101,17 @@ void TestLeagues::unusableRuleTakesDefault_data() {
     QTest::addColumn<SettingId>("id");
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("loaded");
-    QTest::newRow("unknown league") << SettingId::League << "EuroLeague"
-                                    << "Custom";
-    QTest::newRow("league in other case") << SettingId::League << "fiba"
-                                          << "Custom";
-    QTest::newRow("known league") << SettingId::League << "NCAA women"
-                                  << "NCAA women";
-    QTest::newRow("period of 0 s") << SettingId::PeriodSeconds << "0"
-                                   << "600";
-    QTest::newRow("period of 99:59") << SettingId::PeriodSeconds << "5999"
-                                     << "5999";
-    QTest::newRow("period of 100 minutes") << SettingId::PeriodSeconds << "6000"
-                                           << "600";
-    QTest::newRow("negative overtime") << SettingId::OvertimeSeconds << "-300"
-                                       << "600";
-    QTest::newRow("short reset 100") << SettingId::ShortReset << "100"
-                                     << "0";
-    QTest::newRow("ten timeouts") << SettingId::TimeoutsPerGame << "10"
-                                  << "0";
-    QTest::newRow("yes in lower case") << SettingId::ShotClockOff << "yes"
-                                       << "No";
-    QTest::newRow("fouls reset") << SettingId::FoulsResetEachPeriod << "Yes"
-                                 << "Yes";
+    QTest::newRow("unknown league") << SettingId::League << u"EuroLeague"_s << u"Custom"_s;
+    QTest::newRow("league in other case") << SettingId::League << u"fiba"_s << u"Custom"_s;
+    QTest::newRow("known league") << SettingId::League << u"NCAA women"_s << u"NCAA women"_s;
+    QTest::newRow("period of 0 s") << SettingId::PeriodSeconds << u"0"_s << u"600"_s;
+    QTest::newRow("period of 99:59") << SettingId::PeriodSeconds << u"5999"_s << u"5999"_s;
+    QTest::newRow("period of 100 minutes") << SettingId::PeriodSeconds << u"6000"_s << u"600"_s;
+    QTest::newRow("negative overtime") << SettingId::OvertimeSeconds << u"-300"_s << u"600"_s;
+    QTest::newRow("short reset 100") << SettingId::ShortReset << u"100"_s << u"0"_s;
+    QTest::newRow("ten timeouts") << SettingId::TimeoutsPerGame << u"10"_s << u"0"_s;
+    QTest::newRow("yes in lower case") << SettingId::ShotClockOff << u"yes"_s << u"No"_s;
+    QTest::newRow("fouls reset") << SettingId::FoulsResetEachPeriod << u"Yes"_s << u"Yes"_s;
 }
 
 void TestLeagues::unusableRuleTakesDefault() {
