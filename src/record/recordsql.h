@@ -8,8 +8,6 @@ inline constexpr int SchemaVersion = 1;
 
 inline constexpr const char* Pragmas[] = {
     "PRAGMA journal_mode = WAL",
-    // Each commit is on the disk before the next one starts; see the README for what it costs.
-    "PRAGMA synchronous = FULL",
     "PRAGMA foreign_keys = ON",
     // Another program holding the file: wait a little on the record's own thread, then report.
     "PRAGMA busy_timeout = 250",

@@ -10,7 +10,11 @@ class RecordWorker;
 
 struct RecordWriterOptions {
     QString path = RecordDatabase::defaultPath();
-    RecordDatabase::Durability durability = RecordDatabase::Durability::Full;
+    // NORMAL: a commit waits for no disk flush, so a crash of the program loses nothing handed
+    // over more than a moment before; only a power cut can lose the changes since the log was
+    // last folded back (at most 64 pages). FULL flushes every commit, and under another
+    // program's heavy writing one flush took seconds, with every change behind it unwritten.
+    RecordDatabase::Durability durability = RecordDatabase::Durability::Normal;
     int retryMs = 1000; // how soon a failed write is tried again; 0: only by retryNow()
 };
 

@@ -12,8 +12,8 @@
 #include "settings/settings.h"
 #include "settings/settingsstore.h"
 #include "support/fakes.h"
-#include "support/privaterecord.h"
 #include "support/feedtestclient.h"
+#include "support/privaterecord.h"
 #include "support/testfiles.h"
 
 #include <QColorDialog>

@@ -711,8 +711,8 @@ void TestOptionsDialog::pagesRender() {
     QVERIFY(f.showActive());
     auto* tabs = f.child<QTabWidget>(QStringLiteral("SSTab1"));
     const QString out = qEnvironmentVariable("RAVENMARK_SCREENSHOT_DIR");
-    const char* names[] = {"keys",     "quick-keys",     "colors", "text",     "pictures",
-                           "other-settings", "league", "audience", "live-feed"};
+    const char* names[] = {"keys",           "quick-keys", "colors",   "text",     "pictures",
+                           "other-settings", "league",     "audience", "live-feed"};
     QCOMPARE(tabs->count(), 9);
     for (int page = 0; page < tabs->count(); ++page) {
         tabs->setCurrentIndex(page);
