@@ -3,7 +3,8 @@
 // Backspace alternate on the selected home score, with the game clock running, at the board's design
 // size, at 1920 x 1080 and at 3840 x 2160. Also, at each size, the game clock's end: from the moment it
 // truly reaches zero to 0.0 drawn. Nothing is added to the program: as in bench_startup, the benchmark
-// only watches the server.
+// only watches the server. After each size's presses it lists the slowest 1 %, each with how long
+// the board had drawn nothing before it and whether other drawing came before the read-out's.
 //
 // Starts its own Xvfb (3840 x 2160), so it needs no DISPLAY, only Xvfb on the PATH.
 //
@@ -191,17 +192,28 @@ private:
         std::mt19937 random(21);
         std::uniform_real_distribution<double> gap(15.0, 45.0);
         std::vector<double> samples;
+        std::vector<Press> slow;
         for (int i = 0; i < presses; ++i) {
             collect(gap(random), nullptr);
             const KeyCode code = XKeysymToKeycode(m_display, i % 2 == 0 ? XK_BackSpace : XK_Insert);
             XTestFakeKeyEvent(m_display, code, True, CurrentTime);
             XFlush(m_display);
             const double pressed = nowMs();
+            const double quietMs = pressed - m_lastDrawing;
+            int othersFirst = 0;
             std::optional<double> drawn;
             while (!drawn && nowMs() - pressed < 1000) {
                 XEvent event;
-                if (next(event, 50) && overScore(event)) {
+                if (!next(event, 50)) {
+                    continue;
+                }
+                if (boardDamage(event)) {
+                    m_lastDrawing = nowMs();
+                }
+                if (overScore(event)) {
                     drawn = nowMs();
+                } else if (boardDamage(event)) {
+                    ++othersFirst;
                 }
             }
             XTestFakeKeyEvent(m_display, code, False, CurrentTime);
@@ -211,7 +223,9 @@ private:
                 return std::nullopt;
             }
             samples.push_back(*drawn - pressed);
+            slow.push_back({i, *drawn - pressed, quietMs, othersFirst});
         }
+        printSlowest(slow);
         return samples;
     }
 
@@ -300,6 +314,9 @@ private:
                 continue;
             }
             const XDamageNotifyEvent* damage = boardDamage(event);
+            if (damage) {
+                m_lastDrawing = nowMs();
+            }
             if (damage && bounds) {
                 const XRectangle& a = damage->area;
                 if (bounds->width == 0) {
@@ -329,8 +346,30 @@ private:
         }
     }
 
+    // One timed press, to tell what the slowest have in common.
+    struct Press {
+        int index;
+        double ms;
+        double quietMs;  // since the board last drew anything
+        int othersFirst; // the board's other drawings between the press and the read-out's
+    };
+
+    // The slowest 1 % of the presses (at least one), slowest first.
+    static void printSlowest(std::vector<Press> presses) {
+        std::sort(presses.begin(), presses.end(), [](const Press& a, const Press& b) { return a.ms > b.ms; });
+        presses.resize(std::min(presses.size(), std::max<std::size_t>(1, presses.size() / 100)));
+        std::printf("slowest presses:");
+        for (const Press& p : presses) {
+            std::printf(" #%d %.1f ms (the board drew last %.1f ms before it; %d other drawings before the "
+                        "read-out's);",
+                        p.index, p.ms, p.quietMs, p.othersFirst);
+        }
+        std::printf("\n");
+    }
+
     Display* m_display;
     int m_damageEvents;
+    double m_lastDrawing = 0;
     Window m_board = 0;
     XRectangle m_score{}; // the read-out timed
     int m_clockEnds = 0;
