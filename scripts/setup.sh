@@ -18,6 +18,8 @@ core=(
     # compiler and build
     build-essential cmake ninja-build
     qt6-base-dev
+    # the game record: Qt SQL's SQLite driver
+    libqt6sql6-sqlite
     # the buzzer: PulseAudio client library to play, libsndfile to decode the wave file
     pkg-config libpulse-dev libsndfile1-dev
     # NumLock is kept on or off through XKB and XTest; the end-to-end test's key sender uses XTest too

@@ -18,7 +18,8 @@ Startup::Startup(const QStringList& arguments, QObject* parent)
     : QObject(parent), m_arguments(arguments), m_help(QCoreApplication::applicationDirPath()) {}
 
 Startup::~Startup() {
-    // Both boards go before the game they show.
+    // The record and both boards go before the game they show.
+    m_session.reset();
     m_audience.reset();
     delete m_board;
 }
@@ -56,7 +57,12 @@ void Startup::openBoard() {
     connect(m_board, &frmScoreBoard::helpRequested, this, &Startup::showHelp);
     connect(m_board, &frmScoreBoard::optionsRequested, this, &Startup::showOptions);
     connect(m_board, &frmScoreBoard::closed, this, &Startup::boardClosed);
+    // A game cut off last time is back before the board's first paint.
+    m_session = std::make_unique<GameSession>(*m_board, sessionEnvironment ? sessionEnvironment()
+                                                                           : GameSessionEnvironment{});
+    m_session->start();
     m_board->show();
+    m_session->showNotice();
     openAudience(env);
 }
 
@@ -73,6 +79,11 @@ void Startup::openAudience(BoardEnvironment env) {
 }
 
 void Startup::boardClosed() {
+    // Closed normally: the game gets its end mark, and the record is on the disk before the end.
+    if (m_session) {
+        m_session->end();
+        m_session.reset();
+    }
     // Closing the board ends the program, with every other window of it.
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (window != m_board && window->isVisible()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/frmsplash.h"
+#include "app/gamesession.h"
 #include "help/frmhelp.h"
 #include "platform/screenidentity.h"
 #include "scoreboard/frmscoreboard.h"
@@ -39,6 +40,9 @@ public:
     std::function<BoardEnvironment()> boardEnvironment;
     // The screens the options list for the audience; empty: the connected ones.
     std::function<QList<ScreenInfo>()> audienceScreens;
+    // Where the board's game is recorded, and who answers its questions.
+    std::function<GameSessionEnvironment()> sessionEnvironment;
+    GameSession* session() const { return m_session.get(); }
 
     // Puts a confirmed options record in force and writes it to the store.
     static CommitResult commitOptions(const SettingsRecord& record);
@@ -58,6 +62,7 @@ private:
     QPointer<frmScoreBoard> m_board;
     std::unique_ptr<Game> m_game; // declared before the boards' owners, so it is destroyed after them
     std::unique_ptr<Audience> m_audience;
+    std::unique_ptr<GameSession> m_session;
     // The one help window, for the splash and the board alike.
     HelpLauncher m_help;
     // Made on first use, then kept: one options dialog. The device its "Test" plays on is made

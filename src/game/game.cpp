@@ -155,13 +155,18 @@ void Game::changing(std::span<const GameField> fields, GameCause cause, Change c
     for (GameField f : fields) {
         before[std::size_t(f)] = value(f);
     }
+    ++m_commandDepth;
     change();
     // Every value is in place before the first listener hears of any.
     for (GameField f : fields) {
         const qint64 now = value(f);
         if (now != before[std::size_t(f)]) {
+            m_announced = true;
             emit changed(GameEvent{f, before[std::size_t(f)], now, cause});
         }
+    }
+    if (--m_commandDepth == 0 && std::exchange(m_announced, false)) {
+        emit settled();
     }
 }
 

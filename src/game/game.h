@@ -93,6 +93,9 @@ public:
 
 signals:
     void changed(const GameEvent& event);
+    // After the last event of one command: the values that changed together are all announced.
+    // A view that must keep them together (the record writes them in one transaction) waits for it.
+    void settled();
     // A run-out's horns: the buzzer, and the shot clock's own horn when one is chosen. Without
     // one the shot clock sounds the buzzer, once however many clocks ran out.
     void hornsDue(bool buzzer, bool shotClockHorn);
@@ -111,6 +114,10 @@ private:
     const SettingsRecord& m_settings;
     GameClock* m_clocks;
     std::array<qint64, GameFieldCount> m_values{};
+    // Commands run inside commands (a listener may change the game again): `settled` follows the
+    // outermost one only.
+    int m_commandDepth = 0;
+    bool m_announced = false;
     bool m_shotClockBlank = false;
     // The league's figures the game last took.
     Currency m_rulePeriodLength;

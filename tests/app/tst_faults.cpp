@@ -8,6 +8,7 @@
 #include "options/frmoptions.h"
 #include "options/optionsenvironment.h"
 #include "support/logcapture.h"
+#include "support/privaterecord.h"
 
 #include <QDir>
 #include <QFile>
@@ -226,6 +227,7 @@ void TestFaults::cleanup() {
 
 std::unique_ptr<Startup> TestFaults::startBoard(ManualClock* clock, bool fakeBuzzer) {
     auto startup = std::make_unique<Startup>(QStringList{QStringLiteral("bypass")});
+    givePrivateRecord(*startup);
     startup->boardEnvironment = [clock, fakeBuzzer] {
         BoardEnvironment env;
         env.clock = clock;

@@ -12,6 +12,7 @@
 #include "settings/settings.h"
 #include "settings/settingsstore.h"
 #include "support/fakes.h"
+#include "support/privaterecord.h"
 #include "support/testfiles.h"
 
 #include <QColorDialog>
@@ -295,6 +296,7 @@ frmScoreBoard* TestOptionsRoundTrip::restart() {
         return QList<ScreenInfo>{
             {{QStringLiteral("HDMI-1"), QStringLiteral("EPSON PJ"), QStringLiteral("X4K1")}, {3840, 2160}}};
     };
+    givePrivateRecord(*m_startup);
     m_startup->boardEnvironment = [this] {
         BoardEnvironment env;
         m_buzzer = new FakeBuzzer;

@@ -4,6 +4,7 @@
 #include "scoreboard/frmscoreboard.h"
 #include "settings/settings.h"
 #include "settings/settingsstore.h"
+#include "support/privaterecord.h"
 #include "support/quitcounter.h"
 
 #include <QApplication>
@@ -34,6 +35,7 @@ QList<frmScoreBoard*> boards() {
 std::vector<std::unique_ptr<Startup>> startups;
 frmSplash* startSplash(const QStringList& arguments) {
     startups.push_back(std::make_unique<Startup>(arguments));
+    givePrivateRecord(*startups.back());
     startups.back()->start();
     return startups.back()->splash();
 }

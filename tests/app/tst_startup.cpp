@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "help/frmhelp.h"
 #include "options/frmoptions.h"
+#include "support/privaterecord.h"
 #include "support/quitcounter.h"
 
 #include <QLineEdit>
@@ -51,6 +52,7 @@ void TestStartup::init() {
     setSettingsStore(std::make_unique<MemorySettingsStore>());
     Settings = SettingsRecord();
     m_startup = std::make_unique<Startup>(QStringList());
+    givePrivateRecord(*m_startup);
     m_buzzer = nullptr;
 }
 
@@ -90,6 +92,7 @@ void TestStartup::flows() {
     m_quits.enabled = true;
     m_quits.count = 0;
     m_startup = std::make_unique<Startup>(arguments);
+    givePrivateRecord(*m_startup);
     m_startup->start();
     // The settings are loaded before anything is shown.
     QCOMPARE(Settings.TimeColor, 33023);
@@ -111,6 +114,7 @@ void TestStartup::flows() {
 void TestStartup::closingTheBoardEndsEverything() {
     LoadSettings(MemorySettingsStore(), Settings, QCoreApplication::applicationDirPath());
     m_startup = std::make_unique<Startup>(QStringList{"bypass"});
+    givePrivateRecord(*m_startup);
     startWithFakeBuzzer();
     // Any existing file opens the fake device.
     Settings.BuzzerFile = QCoreApplication::applicationFilePath();
@@ -225,6 +229,7 @@ void TestStartup::boardRefreshesAfterOptionsWhateverTheAnswer() {
     QFETCH(QString, button);
     QFETCH(QString, title);
     m_startup = std::make_unique<Startup>(QStringList{"bypass"});
+    givePrivateRecord(*m_startup);
     startWithFakeBuzzer();
     m_buzzer->commands.clear();
 

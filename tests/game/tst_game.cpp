@@ -27,6 +27,7 @@ private slots:
     void events_data();
     void events();
     void listenersSeeTheWholeChange();
+    void eachCommandSettlesOnce();
 
 private:
     const SettingsRecord m_settings = DefaultSettings(QString());
@@ -153,6 +154,28 @@ void TestGame::listenersSeeTheWholeChange() {
     game.startStop();
     game.startStop();
     QCOMPARE(shotRunningSeen, (QList<qint64>{1, 0}));
+}
+
+void TestGame::eachCommandSettlesOnce() {
+    // The record writes what settles together in one transaction: a crash between a typed time's
+    // clock and its reset value must not keep one without the other.
+    ManualClock clock;
+    Game game(m_settings, clock);
+    QStringList seen;
+    connect(&game, &Game::changed, this, [&](const GameEvent& e) {
+        seen << fieldName(e.field);
+        // A listener that changes the game again stays inside the command that woke it.
+        if (e.field == GameField::ScoreHome) {
+            game.setValue(GameField::FoulsHome, 1, GameCause::QuickKey);
+        }
+    });
+    connect(&game, &Game::settled, this, [&] { seen << QStringLiteral("|"); });
+
+    game.enterGameTime(seconds(447));
+    game.setValue(GameField::ScoreVisitor, 0, GameCause::QuickKey); // unchanged: nothing to settle
+    game.setValue(GameField::ScoreHome, 2, GameCause::QuickKey);
+
+    QCOMPARE(seen, (QStringList{"gameClock", "gameClockReset", "|", "scoreHome", "foulsHome", "|"}));
 }
 
 QTEST_GUILESS_MAIN(TestGame)

@@ -167,7 +167,8 @@ void TestHelpViewer::presentShowsOneWindow() {
     first->resize(300, 200);
     first->close();
     QCOMPARE(helpWindows(), 0);
-    QVERIFY(!testfiles::write(dir.filePath(QStringLiteral("ravenmarkhelpfile.rtf")), "{\\rtf1 new manual}").isEmpty());
+    QVERIFY(!testfiles::write(dir.filePath(QStringLiteral("ravenmarkhelpfile.rtf")), "{\\rtf1 new manual}")
+                 .isEmpty());
     frmHelp* again = launcher.present();
     QCOMPARE(helpWindows(), 1);
     QCOMPARE(again->textBox()->toPlainText(), QStringLiteral("new manual"));

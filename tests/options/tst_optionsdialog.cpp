@@ -682,8 +682,8 @@ void TestOptionsDialog::pagesRender() {
     QVERIFY(f.showActive());
     auto* tabs = f.child<QTabWidget>(QStringLiteral("SSTab1"));
     const QString out = qEnvironmentVariable("RAVENMARK_SCREENSHOT_DIR");
-    const char* names[] = {"keys", "quick-keys", "colors", "text", "pictures", "other-settings", "league",
-                           "audience"};
+    const char* names[] = {"keys",     "quick-keys",     "colors", "text",
+                           "pictures", "other-settings", "league", "audience"};
     QCOMPARE(tabs->count(), 8);
     for (int page = 0; page < tabs->count(); ++page) {
         tabs->setCurrentIndex(page);

@@ -1,0 +1,3 @@
+#include "record/recordlog.h"
+
+Q_LOGGING_CATEGORY(lcRecord, "ravenmark.record")
