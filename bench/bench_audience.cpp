@@ -11,27 +11,11 @@
 #include "settings/settingsstore.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QKeyEvent>
 #include <QTest>
-#include <QWindow>
 #include <cstdlib>
 #include <memory>
 
 namespace {
-
-class PaintWatch : public QObject {
-public:
-    bool painted = false;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            painted = true;
-        }
-        return false;
-    }
-};
 
 // The operator's board and the audience's, as the program pairs them.
 struct TwoScreens {
@@ -75,30 +59,14 @@ int latency(int presses) {
         return 1;
     }
     auto* home = s.audience->findChild<DigitPanel*>(QStringLiteral("digHome"));
-    PaintWatch watch;
-    home->installEventFilter(&watch);
-    QWindow* window = s.board->windowHandle();
     runFor(200);
-
-    std::vector<double> samples;
-    for (int i = 0; i < presses; ++i) {
-        if (home->caption() >= 199) {
-            s.board->game().setValue(GameField::ScoreHome, 0, GameCause::TypedEntry);
-            QCoreApplication::processEvents();
-        }
-        watch.painted = false;
-        QElapsedTimer timer;
-        timer.start();
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Insert, Qt::NoModifier);
-        QCoreApplication::sendEvent(window, &press);
-        // Until the audience's read-out has been painted: the loop that delivered its paint has returned.
-        while (!watch.painted) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents);
-        }
-        samples.push_back(double(timer.nsecsElapsed()) / 1000.0);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Insert, Qt::NoModifier);
-        QCoreApplication::sendEvent(window, &release);
-    }
+    const std::vector<double> samples =
+        keyToRepaintUs(s.board->windowHandle(), home, Qt::Key_Insert, presses, [&] {
+            if (home->caption() >= 199) {
+                s.board->game().setValue(GameField::ScoreHome, 0, GameCause::TypedEntry);
+                QCoreApplication::processEvents();
+            }
+        });
     printPercentiles("key press to repainted audience home score (board 1920x1080, audience 3840x2160)",
                      samples, "us");
     return 0;

@@ -71,6 +71,16 @@ double hornAfter(soundsink::Recorder& recorder, const frmScoreBoard& board, qint
     return recorder.msAfter(horn.first, fromNs);
 }
 
+// Every figure in the order measured, to tell a first play or a press after some other event
+// from the rest.
+void printInOrder(const char* what, const std::vector<double>& samples) {
+    std::printf("%s, in order:", what);
+    for (const double value : samples) {
+        std::printf(" %.1f", value);
+    }
+    std::printf("\n");
+}
+
 int buzzer(int runs) {
     Settings.BuzzerFile = QApplication::applicationDirPath() + QStringLiteral("/../src/buzzer.wav");
     const QString sink = soundsink::pactl({"get-default-sink"});
@@ -130,6 +140,9 @@ int buzzer(int runs) {
     printPercentiles("engine at zero -> horn at the sink", runOutToSink, "ms");
     printPercentiles("buzzer key -> horn at the sink", keyToSink, "ms");
     printPercentiles("horn length at the sink", lengths, "ms");
+    printInOrder("engine at zero -> play()", toPlay);
+    printInOrder("engine at zero -> horn at the sink", runOutToSink);
+    printInOrder("buzzer key -> horn at the sink", keyToSink);
     return 0;
 }
 

@@ -9,28 +9,8 @@
 #include "settings/settingsstore.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QKeyEvent>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QWindow>
-
-namespace {
-
-class PaintWatch : public QObject {
-public:
-    bool painted = false;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            painted = true;
-        }
-        return false;
-    }
-};
-
-} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -44,30 +24,17 @@ int main(int argc, char** argv) {
         return 1;
     }
     auto* home = board.findChild<DigitPanel*>(QStringLiteral("digHome"));
-    PaintWatch watch;
-    home->installEventFilter(&watch);
-    QWindow* window = board.windowHandle();
-
     const auto measure = [&](int presses, std::vector<double>& samples) {
-        for (int i = 0; i < presses; ++i) {
-            if (home->caption() >= 199) {
-                board.game().setValue(GameField::ScoreHome, 0, GameCause::NewGame);
-                QCoreApplication::processEvents();
-            }
-            watch.painted = false;
-            QElapsedTimer timer;
-            timer.start();
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_Insert, Qt::NoModifier);
-            QCoreApplication::sendEvent(window, &press);
-            while (!watch.painted) {
-                QCoreApplication::processEvents(QEventLoop::AllEvents);
-            }
-            samples.push_back(double(timer.nsecsElapsed()) / 1000.0);
-            QKeyEvent release(QEvent::KeyRelease, Qt::Key_Insert, Qt::NoModifier);
-            QCoreApplication::sendEvent(window, &release);
-            // No operator presses faster; the record's thread writes in the gap, as it would.
-            runFor(20);
-        }
+        const std::vector<double> block =
+            keyToRepaintUs(board.windowHandle(), home, Qt::Key_Insert, presses, [&] {
+                // No operator presses faster; the record's thread writes in the gap, as it would.
+                runFor(20);
+                if (home->caption() >= 199) {
+                    board.game().setValue(GameField::ScoreHome, 0, GameCause::NewGame);
+                    QCoreApplication::processEvents();
+                }
+            });
+        samples.insert(samples.end(), block.begin(), block.end());
     };
 
     QTemporaryDir folder;

@@ -3,12 +3,18 @@
 // Backspace alternate on the selected home score, with the game clock running, at the board's design
 // size, at 1920 x 1080 and at 3840 x 2160. Also, at each size, the game clock's end: from the moment it
 // truly reaches zero to 0.0 drawn. Nothing is added to the program: as in bench_startup, the benchmark
-// only watches the server.
+// only watches the server. After each size's presses it lists the slowest 1 %, each with how long
+// the board had drawn nothing before it and whether other drawing came before the read-out's.
 //
 // Starts its own Xvfb (3840 x 2160), so it needs no DISPLAY, only Xvfb on the PATH.
 //
-//   bench_key_x11 [--presses=N] [--clock-ends=N] [--clock-stopped] [PROGRAM]   PROGRAM: default the build's
-//   ravenmark, or $RAVENMARK_PROGRAM
+//   bench_key_x11 [--presses=N] [--clock-ends=N] [--clock-stopped] [--audience] [PROGRAM]
+//   PROGRAM: default the build's ravenmark, or $RAVENMARK_PROGRAM
+//
+// --audience: the same, but the pixels timed are the audience window's, full screen on a 3840 x 2160
+// monitor beside the operator's board at 1920 x 1080. That needs two monitors, so it runs on the
+// X server in DISPLAY, Xorg with the dummy driver: XORG_VIRTUAL=5760x2160 scripts/with-xorg.sh
+// bench_key_x11 --audience. It plugs DUMMY1 in itself.
 #include "benchutil.h"
 #include "x11watch.h"
 
@@ -29,6 +35,7 @@
 #include <random>
 #include <spawn.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -59,6 +66,28 @@ pid_t spawn(const std::vector<std::string>& args, const std::vector<std::string>
         return -1;
     }
     return pid;
+}
+
+// Runs a command to its end; true when it succeeded.
+bool runToEnd(const std::vector<std::string>& args) {
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry; ++entry) {
+        environment.emplace_back(*entry);
+    }
+    const pid_t pid = spawn(args, environment);
+    int status = 0;
+    while (pid > 0 && waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return pid > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// The audience's monitor, DUMMY1 at 3840 x 2160 right of DUMMY0 (the dummy driver takes any timings;
+// adding the mode a second time fails harmlessly).
+bool plugAudienceMonitor() {
+    runToEnd({"xrandr", "--newmode", "3840x2160_bench", "262.66", "3840", "3888", "3920", "4000", "2160",
+              "2163", "2168", "2200", "+hsync", "-vsync"});
+    runToEnd({"xrandr", "--addmode", "DUMMY1", "3840x2160_bench"});
+    return runToEnd({"xrandr", "--output", "DUMMY1", "--mode", "3840x2160_bench", "--right-of", "DUMMY0"});
 }
 
 void stop(pid_t pid) {
@@ -129,6 +158,7 @@ public:
                                            std::optional<std::pair<int, int>> size, int presses,
                                            int clockEnds) {
         m_board = 0;
+        m_watched = 0;
         m_clockEnds = clockEnds;
         const pid_t pid = spawn({program, "bypass"}, environment);
         if (pid < 0) {
@@ -147,11 +177,13 @@ public:
 private:
     std::optional<std::vector<double>> measure(pid_t pid, std::optional<std::pair<int, int>> size,
                                                int presses) {
-        // The board: the first window of the program that is mapped.
+        // The board: the first window of the program that is mapped on the first monitor; the audience
+        // window: the one mapped right of it.
         const double start = nowMs();
-        while (m_board == 0) {
+        while (m_board == 0 || m_watched == 0) {
             if (nowMs() - start > 30000) {
-                std::fprintf(stderr, "bench_key_x11: the board did not appear\n");
+                std::fprintf(stderr, "bench_key_x11: the %s did not appear\n",
+                             m_board ? "audience window" : "board");
                 return std::nullopt;
             }
             XEvent event;
@@ -161,11 +193,22 @@ private:
             if (event.type == CreateNotify) {
                 XDamageCreate(m_display, event.xcreatewindow.window, XDamageReportRawRectangles);
             } else if (event.type == MapNotify && windowPid(m_display, event.xmap.window) == pid) {
-                m_board = event.xmap.window;
+                XWindowAttributes where{};
+                XGetWindowAttributes(m_display, event.xmap.window, &where);
+                if (m_audienceLeft > 0 && where.x >= m_audienceLeft) {
+                    m_watched = event.xmap.window;
+                } else if (m_board == 0) {
+                    m_board = event.xmap.window;
+                    m_watched = m_audienceLeft > 0 ? m_watched : m_board;
+                }
             }
         }
         if (size) {
             XMoveResizeWindow(m_display, m_board, 0, 0, size->first, size->second);
+        }
+        if (m_watched != m_board) {
+            // No window manager: the keys go where the focus is put.
+            XSetInputFocus(m_display, m_board, RevertToParent, CurrentTime);
         }
         settle();
         if (m_clockEnds > 0) {
@@ -182,6 +225,8 @@ private:
             std::fprintf(stderr, "bench_key_x11: a key press drew nothing\n");
             return std::nullopt;
         }
+        std::printf("the read-out timed: %d x %d at %d, %d\n", m_score.width, m_score.height, m_score.x,
+                    m_score.y);
         if (m_clockRunning) {
             // A game on: the clock redraws under the keys.
             key(XK_s);
@@ -191,17 +236,28 @@ private:
         std::mt19937 random(21);
         std::uniform_real_distribution<double> gap(15.0, 45.0);
         std::vector<double> samples;
+        std::vector<Press> slow;
         for (int i = 0; i < presses; ++i) {
             collect(gap(random), nullptr);
             const KeyCode code = XKeysymToKeycode(m_display, i % 2 == 0 ? XK_BackSpace : XK_Insert);
             XTestFakeKeyEvent(m_display, code, True, CurrentTime);
             XFlush(m_display);
             const double pressed = nowMs();
+            const double quietMs = pressed - m_lastDrawing;
+            int othersFirst = 0;
             std::optional<double> drawn;
             while (!drawn && nowMs() - pressed < 1000) {
                 XEvent event;
-                if (next(event, 50) && overScore(event)) {
+                if (!next(event, 50)) {
+                    continue;
+                }
+                if (watchedDamage(event)) {
+                    m_lastDrawing = nowMs();
+                }
+                if (overScore(event)) {
                     drawn = nowMs();
+                } else if (watchedDamage(event)) {
+                    ++othersFirst;
                 }
             }
             XTestFakeKeyEvent(m_display, code, False, CurrentTime);
@@ -211,7 +267,9 @@ private:
                 return std::nullopt;
             }
             samples.push_back(*drawn - pressed);
+            slow.push_back({i, *drawn - pressed, quietMs, othersFirst});
         }
+        printSlowest(slow);
         return samples;
     }
 
@@ -273,16 +331,16 @@ private:
         return true;
     }
 
-    const XDamageNotifyEvent* boardDamage(const XEvent& event) const {
+    const XDamageNotifyEvent* watchedDamage(const XEvent& event) const {
         if (event.type != m_damageEvents + XDamageNotify) {
             return nullptr;
         }
         const auto* damage = reinterpret_cast<const XDamageNotifyEvent*>(&event);
-        return damage->drawable == m_board ? damage : nullptr;
+        return damage->drawable == m_watched ? damage : nullptr;
     }
 
     bool overScore(const XEvent& event) const {
-        const XDamageNotifyEvent* damage = boardDamage(event);
+        const XDamageNotifyEvent* damage = watchedDamage(event);
         if (!damage) {
             return false;
         }
@@ -299,7 +357,10 @@ private:
             if (!next(event, left)) {
                 continue;
             }
-            const XDamageNotifyEvent* damage = boardDamage(event);
+            const XDamageNotifyEvent* damage = watchedDamage(event);
+            if (damage) {
+                m_lastDrawing = nowMs();
+            }
             if (damage && bounds) {
                 const XRectangle& a = damage->area;
                 if (bounds->width == 0) {
@@ -323,20 +384,45 @@ private:
         double quietSince = nowMs();
         while (nowMs() - quietSince < 500) {
             XEvent event;
-            if (next(event, 50) && boardDamage(event)) {
+            if (next(event, 50) && watchedDamage(event)) {
                 quietSince = nowMs();
             }
         }
     }
 
+    // One timed press, to tell what the slowest have in common.
+    struct Press {
+        int index;
+        double ms;
+        double quietMs;  // since the window timed last drew anything
+        int othersFirst; // its other drawings between the press and the read-out's
+    };
+
+    // The slowest 1 % of the presses (at least one), slowest first.
+    static void printSlowest(std::vector<Press> presses) {
+        std::sort(presses.begin(), presses.end(), [](const Press& a, const Press& b) { return a.ms > b.ms; });
+        presses.resize(std::min(presses.size(), std::max<std::size_t>(1, presses.size() / 100)));
+        std::printf("slowest presses:");
+        for (const Press& p : presses) {
+            std::printf(" #%d %.1f ms (the window drew last %.1f ms before it; %d other drawings before the "
+                        "read-out's);",
+                        p.index, p.ms, p.quietMs, p.othersFirst);
+        }
+        std::printf("\n");
+    }
+
     Display* m_display;
     int m_damageEvents;
-    Window m_board = 0;
+    double m_lastDrawing = 0;
+    Window m_board = 0;   // takes the keys
+    Window m_watched = 0; // whose drawing is timed: the board, or the audience window
     XRectangle m_score{}; // the read-out timed
     int m_clockEnds = 0;
 
 public:
     bool m_clockRunning = true;
+    // Where the audience's monitor starts; 0: no audience window, the board's own drawing is timed.
+    int m_audienceLeft = 0;
 };
 
 } // namespace
@@ -345,6 +431,7 @@ int main(int argc, char** argv) {
     int presses = 400;
     int clockEnds = 20;
     bool clockRunning = true;
+    bool audience = false;
     std::string program = RAVENMARK_PROGRAM;
     if (const char* override = std::getenv("RAVENMARK_PROGRAM")) {
         program = override;
@@ -352,6 +439,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--presses=", 10) == 0) {
             presses = std::max(1, std::atoi(argv[i] + 10));
+        } else if (std::strcmp(argv[i], "--audience") == 0) {
+            audience = true;
         } else if (std::strcmp(argv[i], "--clock-stopped") == 0) {
             clockRunning = false;
         } else if (std::strncmp(argv[i], "--clock-ends=", 13) == 0) {
@@ -362,7 +451,19 @@ int main(int argc, char** argv) {
         // Other options are Google Benchmark's, which scripts/bench.sh gives every benchmark.
     }
 
-    const std::optional<XServer> server = startXvfb();
+    std::optional<XServer> server;
+    if (audience) {
+        const char* display = std::getenv("DISPLAY");
+        if (!display || !plugAudienceMonitor()) {
+            std::fprintf(stderr,
+                         "bench_key_x11: --audience needs Xorg with the dummy driver in DISPLAY and room "
+                         "for 5760 x 2160 (XORG_VIRTUAL=5760x2160 scripts/with-xorg.sh)\n");
+            return 1;
+        }
+        server = XServer{-1, display};
+    } else {
+        server = startXvfb();
+    }
     if (!server) {
         std::fprintf(stderr, "bench_key_x11: no X server of its own\n");
         return 1;
@@ -395,13 +496,26 @@ int main(int argc, char** argv) {
     environment.emplace_back("QT_QPA_PLATFORM=xcb");
     environment.emplace_back("DISPLAY=" + server->display);
     environment.emplace_back(std::string("XDG_CONFIG_HOME=") + home);
+    const std::string settingsFolder = std::string(home) + "/Ravenmark";
+    const std::string settingsFile = settingsFolder + "/Ravenmark.conf";
+    if (audience) {
+        mkdir(settingsFolder.c_str(), 0700);
+        if (FILE* file = std::fopen(settingsFile.c_str(), "w")) {
+            std::fputs("[AudienceSettings]\nScreen=DUMMY1\nOpenAtStart=Yes\n", file);
+            std::fclose(file);
+        }
+    }
 
     KeyWatch watch(display, damageEvents);
     watch.m_clockRunning = clockRunning;
-    const std::pair<const char*, std::optional<std::pair<int, int>>> sizes[] = {
+    watch.m_audienceLeft = audience ? 1920 : 0;
+    std::vector<std::pair<const char*, std::optional<std::pair<int, int>>>> sizes{
         {"design size", std::nullopt},
         {"1920 x 1080", std::pair{1920, 1080}},
         {"3840 x 2160", std::pair{3840, 2160}}};
+    if (audience) {
+        sizes = {{"the audience window at 3840 x 2160 (board 1920 x 1080)", std::pair{1920, 1080}}};
+    }
     int status = 0;
     std::printf("%s bypass, %d presses a size with the game clock %s; %d ends of the game clock\n",
                 program.c_str(), presses, clockRunning ? "running" : "stopped", clockEnds);
@@ -424,7 +538,8 @@ int main(int argc, char** argv) {
     }
     XCloseDisplay(display);
     stop(server->pid);
-    rmdir((std::string(home) + "/Ravenmark").c_str());
+    unlink(settingsFile.c_str());
+    rmdir(settingsFolder.c_str());
     rmdir(home);
     return status;
 }

@@ -1,7 +1,13 @@
 #pragma once
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QTimer>
+#include <QWidget>
+#include <QWindow>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -52,4 +58,45 @@ inline void printPercentiles(const char* what, std::vector<double> samples, cons
     };
     std::printf("%s: n=%zu median=%.3f %s p99=%.3f %s worst=%.3f %s\n", what, samples.size(), at(0.5), unit,
                 at(0.99), unit, samples.back(), unit);
+}
+
+// Notes that a widget received a paint event.
+class PaintWatch : public QObject {
+public:
+    bool painted = false;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            painted = true;
+        }
+        return false;
+    }
+};
+
+// Presses `key` on `window` `presses` times and times each press until `watched` has been
+// repainted (the event-loop pass that delivered its paint has returned), in microseconds.
+// `beforeEach` runs ahead of each press, untimed (to keep a score in range, say).
+template <typename BeforeEach>
+std::vector<double> keyToRepaintUs(QWindow* window, QWidget* watched, Qt::Key key, int presses,
+                                   BeforeEach beforeEach) {
+    PaintWatch watch;
+    watched->installEventFilter(&watch);
+    std::vector<double> samples;
+    for (int i = 0; i < presses; ++i) {
+        beforeEach();
+        watch.painted = false;
+        QElapsedTimer timer;
+        timer.start();
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(window, &press);
+        while (!watch.painted) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+        }
+        samples.push_back(double(timer.nsecsElapsed()) / 1000.0);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(window, &release);
+    }
+    watched->removeEventFilter(&watch);
+    return samples;
 }

@@ -105,6 +105,10 @@ for bench in "${benches[@]}"; do
     *) run "${bench##*/}" "$bench" ;;
     esac
 done
+# The audience window's pixels, beside the operator's board: two monitors, so Xorg with the dummy
+# driver rather than Xvfb, with room for a full-HD and a 4K monitor side by side.
+has bench_key_x11 && run key_x11_audience env XORG_VIRTUAL=5760x2160 scripts/with-xorg.sh \
+    build-bench/bench/bench_key_x11 --audience
 
 # The running board's memory: the real program on the X server, idle with its first paint done.
 echo "== build-bench/src/ravenmark bypass (memory)"

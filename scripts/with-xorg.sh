@@ -5,7 +5,8 @@
 #
 # Xvfb has a single output and ignores `xrandr --setmonitor`, so tests of several monitors run on
 # Xorg with the dummy video driver instead: headless, no root, outputs DUMMY0 to DUMMY15. DUMMY0 is
-# on at XORG_FIRST_SCREEN (1920x1080); the others are off until the command plugs them in:
+# on at XORG_FIRST_SCREEN (1920x1080); the others are off until the command plugs them in. All of them
+# together fit in XORG_VIRTUAL (default 3840x2160):
 #
 #   xrandr --newmode NAME CLOCK H... V... ; xrandr --addmode DUMMY1 NAME
 #   xrandr --output DUMMY1 --mode NAME --right-of DUMMY0     (plugged in)
@@ -20,6 +21,7 @@ if (($# == 0)); then
     exit 2
 fi
 first_screen=${XORG_FIRST_SCREEN:-1920x1080}
+virtual=${XORG_VIRTUAL:-3840x2160}
 
 rundir=$(mktemp -d "${TMPDIR:-/tmp}/ravenmark-xorg.XXXXXX")
 xorg_pid=
@@ -34,9 +36,9 @@ trap stop_xorg EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-# No input devices (the server's virtual core keyboard and pointer remain), room for a 4K monitor
-# beside a full-HD one, and a monitor range wide enough for any mode a test adds.
-cat >"$rundir/xorg.conf" <<'CONF'
+# No input devices (the server's virtual core keyboard and pointer remain), room for the monitors
+# (XORG_VIRTUAL), and a monitor range wide enough for any mode a test adds.
+cat >"$rundir/xorg.conf" <<CONF
 Section "ServerFlags"
     Option "AutoAddDevices" "false"
     Option "AutoEnableDevices" "false"
@@ -59,7 +61,7 @@ Section "Screen"
     DefaultDepth 24
     SubSection "Display"
         Depth 24
-        Virtual 3840 2160
+        Virtual ${virtual%x*} ${virtual#*x}
     EndSubSection
 EndSection
 CONF

@@ -421,7 +421,10 @@ void frmScoreBoard::gameChanged(const GameEvent& event) {
         m_clockBoundary->rearm();
         break;
     case GameField::ClockRunning:
-        // Whoever started or stopped the game clock, its next boundary moves with it.
+        // Whoever started or stopped the game clock, its next boundary moves with it. Another
+        // board on this game may have found it at zero first and stopped it, which stops this
+        // board's boundary timer too: show the stopped time now, not at the next refresh.
+        m_clockReadouts->showGameClock();
         m_clockBoundary->rearm();
         break;
     case GameField::ShotClock:

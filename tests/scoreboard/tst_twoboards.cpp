@@ -38,21 +38,11 @@ QList<QImage> bonusLights(const QWidget& board) {
     return lights;
 }
 
-} // namespace
-
-class TestTwoBoards : public QObject {
-    Q_OBJECT
-
-private slots:
-    void secondBoardFollowsTheFirst();
-};
-
-void TestTwoBoards::secondBoardFollowsTheFirst() {
-    BoardFixture f;
-    auto* viewBuzzer = new FakeBuzzer;
+// A second board that only shows the fixture's game, at the same clock, refreshed by hand.
+std::unique_ptr<frmScoreBoard> showOnlyBoard(BoardFixture& f, FakeBuzzer* buzzer) {
     BoardEnvironment env;
     env.clock = &f.clock;
-    env.buzzer = viewBuzzer;
+    env.buzzer = buzzer;
     env.timeOfDay = [&f] {
         return f.timeOfDay;
     };
@@ -61,10 +51,29 @@ void TestTwoBoards::secondBoardFollowsTheFirst() {
     };
     env.game = &f.board->game();
     env.showOnly = true;
-    frmScoreBoard view(nullptr, env);
-    view.tmrClock1().stop();
-    view.resize(f.board->size());
-    view.show();
+    auto view = std::make_unique<frmScoreBoard>(nullptr, env);
+    view->tmrClock1().stop();
+    view->resize(f.board->size());
+    view->show();
+    return view;
+}
+
+} // namespace
+
+class TestTwoBoards : public QObject {
+    Q_OBJECT
+
+private slots:
+    void secondBoardFollowsTheFirst();
+    void runOutShowsOnBothBoardsAtOnce_data();
+    void runOutShowsOnBothBoardsAtOnce();
+};
+
+void TestTwoBoards::secondBoardFollowsTheFirst() {
+    BoardFixture f;
+    auto* viewBuzzer = new FakeBuzzer;
+    const std::unique_ptr<frmScoreBoard> owned = showOnlyBoard(f, viewBuzzer);
+    frmScoreBoard& view = *owned;
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     f.board->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(f.board.get()));
@@ -130,6 +139,42 @@ void TestTwoBoards::secondBoardFollowsTheFirst() {
     // The second board takes no keys.
     QTest::keyClick(view.windowHandle(), Qt::Key_Insert);
     QCOMPARE(f.board->game().value(GameField::ScoreHome), 6);
+}
+
+void TestTwoBoards::runOutShowsOnBothBoardsAtOnce_data() {
+    QTest::addColumn<bool>("operatorsFirst");
+    QTest::newRow("the operator's board finds zero first") << true;
+    QTest::newRow("the audience's board finds zero first") << false;
+}
+
+void TestTwoBoards::runOutShowsOnBothBoardsAtOnce() {
+    QFETCH(bool, operatorsFirst);
+
+    // GIVEN both boards showing the game clock's last tenth, running
+    BoardFixture f;
+    const std::unique_ptr<frmScoreBoard> view = showOnlyBoard(f, new FakeBuzzer);
+    f.focus("clkGame");
+    for (Qt::Key key :
+         {Qt::Key_0, Qt::Key_Period, Qt::Key_0, Qt::Key_0, Qt::Key_3, Qt::Key_Return, Qt::Key_S}) {
+        f.key(key);
+    }
+    f.clock.advanceMs(250);
+    f.board->RefreshTime();
+    view->RefreshTime();
+    auto* boardClock = f.field<ClockPanel>("clkGame");
+    auto* viewClock = view->findChild<ClockPanel*>(QStringLiteral("clkGame"));
+    QCOMPARE(boardClock->displayText(), QStringLiteral("0.1"));
+    QCOMPARE(viewClock->displayText(), QStringLiteral("0.1"));
+
+    // WHEN the clock reaches zero and one board's wake-up finds it there before the other's
+    f.clock.advanceMs(50);
+    (operatorsFirst ? *f.board : *view).RefreshTime();
+
+    // THEN the clock has stopped, and both show 0.0 without waiting for their next refresh
+    QVERIFY(!f.board->teGame().running());
+    QCOMPARE(boardClock->displayText(), QStringLiteral("0.0"));
+    QCOMPARE(viewClock->displayText(), QStringLiteral("0.0"));
+    QCOMPARE(f.buzzer->plays, 1);
 }
 
 QTEST_MAIN(TestTwoBoards)
