@@ -44,9 +44,6 @@ private slots:
     void soundsWhenItsAudioThreadStartsOnlyAtPlay();
 
 private:
-    // Once the sink is recorded a little past now: one sound, starting within OnsetMs of
-    // `fromNs`, as long as the horn.
-
     QString m_horn;
     // How long the horn is audible, by the same measure as the recording.
     double m_audibleMs = 0;
