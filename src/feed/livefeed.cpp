@@ -3,7 +3,9 @@
 #include "feed/feedlog.h"
 #include "settings/settings.h"
 
+#include <QCoreApplication>
 #include <limits>
+#include <utility>
 
 // Runs `work` on the server's thread and waits for it: only for starting and stopping, which
 // take microseconds.
@@ -35,8 +37,31 @@ LiveFeed::LiveFeed(FeedSource& source, const FeedLimits& limits, const Monotonic
     : QObject(parent), m_source(source), m_limits(limits), m_clock(clock) {
     m_thread.setObjectName(QStringLiteral("feed"));
     m_threadContext.moveToThread(&m_thread);
-    connect(&m_source, &FeedSource::changed, this, [this](const FeedChange& change) { post({change}); });
-    connect(&m_source, &FeedSource::restyled, this, [this] { post({}); });
+    connect(&m_source, &FeedSource::changed, this, &LiveFeed::queue);
+    connect(&m_source, &FeedSource::restyled, this, [this] { post(std::exchange(m_pending, {})); });
+}
+
+void LiveFeed::queue(const FeedChange& change) {
+    if (!m_running) {
+        return;
+    }
+    m_pending << change;
+    if (!m_sendQueued) {
+        m_sendQueued = true;
+        // At the priority of the board's own repaint, and after it.
+        QCoreApplication::postEvent(this, new QEvent(SendEvent), Qt::LowEventPriority);
+    }
+}
+
+bool LiveFeed::event(QEvent* event) {
+    if (event->type() != SendEvent) {
+        return QObject::event(event);
+    }
+    m_sendQueued = false;
+    if (!m_pending.isEmpty()) {
+        post(std::exchange(m_pending, {}));
+    }
+    return true;
 }
 
 LiveFeed::~LiveFeed() {
@@ -105,6 +130,7 @@ void LiveFeed::stop() {
         return;
     }
     onServer([server = m_server] { server->close(); });
+    m_pending.clear();
     m_running = false;
     m_port = 0;
 }

@@ -4,6 +4,7 @@
 #include "feed/feedserver.h"
 #include "feed/feedsource.h"
 
+#include <QEvent>
 #include <QObject>
 #include <QThread>
 
@@ -33,7 +34,14 @@ public:
     // The WebSocket clients it sends to now.
     int feedClients();
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
+    static constexpr QEvent::Type SendEvent = QEvent::Type(QEvent::User + 72);
+    // A change waits for the event loop's turn: by then the board has painted it, and one command's
+    // changes (or a burst of keys) go to the feed's thread together.
+    void queue(const FeedChange& change);
     void post(QList<FeedChange> changes, bool evenIfStopped = false);
     void ensureServer();
     template <typename F> auto onServer(F&& work);
@@ -50,4 +58,6 @@ private:
     bool m_running = false;
     quint16 m_port = 0;
     std::int64_t m_seq = 0;
+    QList<FeedChange> m_pending;
+    bool m_sendQueued = false;
 };
