@@ -7,7 +7,9 @@
 //                                malformed requests and requests without the token
 #include "benchutil.h"
 #include "components/digitpanel.h"
+#include "feed/gamefeedsource.h"
 #include "feed/livefeed.h"
+#include "game/game.h"
 #include "scoreboard/frmscoreboard.h"
 #include "settings/settings.h"
 #include "settings/settingsstore.h"
@@ -93,18 +95,13 @@ int abuse(quint16 port) {
 
 // ---- The board's process ----
 
-// The feed's view of the game; clock ticking sends nothing, so a state taken once stands for it.
-class StillSource : public FeedSource {
-public:
-    FeedState snapshot() const override { return {}; }
-};
-
+// The board and the feed of its game, as the program joins them.
 struct Board {
     frmScoreBoard board;
-    StillSource source;
+    GameFeedSource source;
     LiveFeed feed;
 
-    Board() : feed(source) {
+    Board() : source(board.game(), false), feed(source) {
         board.resize(1920, 1080);
         board.show();
         if (!QTest::qWaitForWindowExposed(&board)) {
@@ -144,8 +141,9 @@ double keyToPaintMedian(frmScoreBoard& board, int presses) {
     auto* home = board.findChild<DigitPanel*>(QStringLiteral("digHome"));
     std::vector<double> samples;
     for (int i = 0; i < presses; ++i) {
+        // Through the game, which the read-out only shows: a score at its top takes no more presses.
         if (home->caption() >= 190) {
-            home->setCaption(0);
+            board.game().setValue(GameField::ScoreHome, 0, GameCause::NewGame);
             QCoreApplication::processEvents();
         }
         const int before = home->caption();

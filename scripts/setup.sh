@@ -43,8 +43,9 @@ core=(
     # word processors whose rich text the help reader is tested against; pandoc also makes the manual
     pandoc libreoffice-writer-nogui
 )
-# the start-up benchmark watches the X server for the board's first paint through XDamage
-bench=(libbenchmark-dev libxdamage-dev)
+# the start-up benchmark watches the X server for the board's first paint through XDamage; the overlay
+# benchmark loads the feed's page in headless Chromium
+bench=(libbenchmark-dev libxdamage-dev chromium)
 format=(clang-format)
 fuzz=(clang libclang-rt-14-dev)
 screenshots=(x11-utils imagemagick)
