@@ -56,7 +56,7 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 
 mkdir -p "$workdir/home" "$workdir/config"
-env HOME="$workdir/home" XDG_CONFIG_HOME="$workdir/config" \
+env HOME="$workdir/home" XDG_CONFIG_HOME="$workdir/config" XDG_DATA_HOME="$workdir/data" \
     QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 \
     "$program" bypass >"$workdir/board.log" 2>&1 &
 board_pid=$!

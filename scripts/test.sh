@@ -30,11 +30,17 @@ jobs=${JOBS:-$(nproc)}
 export JOBS=$jobs
 status=0
 
+data_home=${XDG_DATA_HOME:-$(mktemp -d)}
+
 # run_tests DIR [CTEST_OPTION...]
 run_tests() {
     local dir=$1
     shift
     echo "== Testing $dir"
+    # Each tree's tests get a data folder of their own: a game one tree's tests leave unfinished in
+    # the record must not be resumed by the other's.
+    export XDG_DATA_HOME="$data_home/$dir"
+    mkdir -p "$XDG_DATA_HOME"
     ctest --test-dir "$dir" --output-on-failure --parallel "$jobs" --timeout 600 "$@" || status=$?
 }
 

@@ -4,6 +4,7 @@
 #include "app/startup.h"
 #include "game/game.h"
 #include "support/feedtestclient.h"
+#include "support/privaterecord.h"
 
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -36,6 +37,7 @@ void TestFeedGame::scriptedGameReachesTheFeed() {
     Settings = SettingsRecord();
     ManualClock clock;
     auto startup = std::make_unique<Startup>(QStringList{QStringLiteral("bypass")});
+    givePrivateRecord(*startup);
     startup->boardEnvironment = [&clock] {
         BoardEnvironment env;
         env.clock = &clock;

@@ -45,9 +45,10 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-# The board, with a settings store of its own that does not exist yet.
-mkdir -p "$workdir/home" "$workdir/config"
-env HOME="$workdir/home" XDG_CONFIG_HOME="$workdir/config" \
+# The board, with a settings store and a game record of its own that do not exist yet (another run's
+# unfinished game would otherwise be resumed).
+mkdir -p "$workdir/home" "$workdir/config" "$workdir/data"
+env HOME="$workdir/home" XDG_CONFIG_HOME="$workdir/config" XDG_DATA_HOME="$workdir/data" \
     QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 \
     "$program" bypass >"$workdir/board.log" 2>&1 &
 board_pid=$!
