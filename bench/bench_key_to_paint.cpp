@@ -1,6 +1,7 @@
 // Time from a key press reaching the board window to the changed read-out having
 // been repainted, on a full-HD board, with the game record off and on (alternating blocks, so
-// that the machine's load falls on both alike), presses 20 ms apart. Run offscreen.
+// that the machine's load falls on both alike), presses 20 ms apart, with the clocks stopped and then with
+// the game clock running. Run offscreen.
 #include "benchutil.h"
 #include "components/digitpanel.h"
 #include "record/gamerecord.h"
@@ -41,22 +42,38 @@ int main(int argc, char** argv) {
 
     QTemporaryDir folder;
     RecordWriter writer({folder.filePath(QStringLiteral("games.sqlite"))});
-    std::vector<double> off;
-    std::vector<double> on;
-    std::vector<double> offCpu;
-    std::vector<double> onCpu;
-    for (int block = 0; block < 50; ++block) {
-        measure(20, off, offCpu);
-        GameRecord record(board.game(), writer);
-        record.startNew();
-        measure(20, on, onCpu);
-        record.end();
-        writer.flush();
+    // First on a board at rest, then during play: the game clock running, as in a game, repainting
+    // its read-out ten times a second and the record checkpointing it.
+    for (const bool clockRunning : {false, true}) {
+        if (clockRunning) {
+            board.game().startStop();
+        }
+        std::vector<double> off;
+        std::vector<double> on;
+        std::vector<double> offCpu;
+        std::vector<double> onCpu;
+        for (int block = 0; block < 50; ++block) {
+            if (clockRunning) {
+                board.game().resetShotClock(); // no run-out in the middle of the presses
+            }
+            measure(20, off, offCpu);
+            GameRecord record(board.game(), writer);
+            record.startNew();
+            measure(20, on, onCpu);
+            record.end();
+            writer.flush();
+        }
+        const char* mode = clockRunning ? "clock running" : "clocks stopped";
+        const auto print = [&](const char* what, const std::vector<double>& samples) {
+            printPercentiles(
+                qPrintable(QStringLiteral("%1, %2").arg(QLatin1String(what), QLatin1String(mode))), samples,
+                "us");
+        };
+        print("key press to repainted home score (1920x1080), record off", off);
+        print("key press to repainted home score (1920x1080), record on", on);
+        // The board's own work for a press, which the machine's other load does not inflate.
+        print("board thread CPU per press, record off", offCpu);
+        print("board thread CPU per press, record on", onCpu);
     }
-    printPercentiles("key press to repainted home score (1920x1080), record off", off, "us");
-    printPercentiles("key press to repainted home score (1920x1080), record on", on, "us");
-    // The board's own work for a press, which the machine's other load does not inflate.
-    printPercentiles("board thread CPU per press, record off", offCpu, "us");
-    printPercentiles("board thread CPU per press, record on", onCpu, "us");
     return 0;
 }
