@@ -4,6 +4,7 @@
 // The binary doubles as the killed saver: started as "tst_faults save-child <folder>" it saves two
 // big records in turn into <folder> for ever, writing one byte to stdout before each save.
 #include "../scoreboard/boardfixture.h"
+#include "../settings/settingstestutil.h"
 #include "app/startup.h"
 #include "options/frmoptions.h"
 #include "options/optionsenvironment.h"
@@ -82,15 +83,9 @@ std::set<Id> fallingBack(Id garbled) {
     if (garbled == Id::IsKeyCode) {
         return {}; // anything but "No" confirms the stored keys
     }
-    std::set<Id> ids{garbled};
-    if (garbled == Id::QScoreH1) {
-        // A key table without its first quick key is taken as never set up.
-        for (Id id : {Id::StartStopClockKey, Id::ResetClockKey, Id::ResetShotClockKey, Id::ClockSwitchKey,
-                      Id::ClearKey, Id::BuzzerKey, Id::QScoreH2, Id::QScoreH3, Id::QScoreV1, Id::QScoreV2,
-                      Id::QScoreV3, Id::QFoulH1, Id::QFoulV1}) {
-            ids.insert(id);
-        }
-    }
+    // A key table without its first quick key is taken as never set up.
+    std::set<Id> ids = garbled == Id::QScoreH1 ? settingstest::ResetWithScoreH1 : std::set<Id>{};
+    ids.insert(garbled);
     return ids;
 }
 
@@ -140,6 +135,11 @@ private:
     int m_saved = -1;
 };
 
+bool saveTo(const QString& folder, const SettingsRecord& record) {
+    QSettingsStore store(folder);
+    return SaveSettings(store, record);
+}
+
 // Two records the killed saver alternates between; big texts make each save take a while.
 SettingsRecord bigRecord(char fill) {
     SettingsRecord r = DefaultSettings(QStringLiteral("/opt/board"));
@@ -177,17 +177,14 @@ void busyFor(std::uint32_t rounds) {
 // Plays a period on a board: the clock started, keys now and then, 50 ms refreshes.
 void playPeriod(frmScoreBoard& board, ManualClock& clock, int refreshes) {
     QRandomGenerator random(7);
-    const auto key = [&](Qt::Key k) {
-        QTest::keyClick(board.windowHandle(), k);
-    };
-    key(Qt::Key_S);
+    QTest::keyClick(board.windowHandle(), Qt::Key_S);
     for (int step = 0; step < refreshes; ++step) {
         clock.advanceMs(50);
         board.RefreshTime();
         if (step % 100 == 50) {
             const Qt::Key keys[] = {Qt::Key_Insert, Qt::Key_Delete, Qt::Key_T, Qt::Key_B,
                                     Qt::Key_Left,   Qt::Key_F11,    Qt::Key_C, Qt::Key_F1};
-            key(keys[random.bounded(int(std::size(keys)))]);
+            QTest::keyClick(board.windowHandle(), keys[random.bounded(int(std::size(keys)))]);
         }
         if (step % 20 == 0) {
             QCoreApplication::processEvents();
@@ -315,10 +312,7 @@ void TestFaults::killedSaveLeavesAWholeFile() {
     QTemporaryDir dir;
     const SettingsRecord old = bigRecord('a');
     const SettingsRecord next = bigRecord('b');
-    {
-        QSettingsStore store(dir.path());
-        QVERIFY(SaveSettings(store, old));
-    }
+    QVERIFY(saveTo(dir.path(), old));
     const QString path = dir.filePath(QStringLiteral("Ravenmark.conf"));
     QRandomGenerator random(4242);
     int sawOld = 0;
@@ -375,10 +369,7 @@ void TestFaults::killedSaveLeavesAWholeFile() {
 void TestFaults::staleEmptyLockDoesNotStallTheNextSave() {
     // GIVEN the empty lock file a save killed right after creating it leaves behind
     QTemporaryDir dir;
-    {
-        QSettingsStore store(dir.path());
-        QVERIFY(SaveSettings(store, bigRecord('a')));
-    }
+    QVERIFY(saveTo(dir.path(), bigRecord('a')));
     QFile lock(dir.filePath(QStringLiteral("Ravenmark.conf.lock")));
     QVERIFY(lock.open(QIODevice::WriteOnly));
     // Left by an earlier run: the operator opens the options again some time later.
@@ -470,10 +461,7 @@ void TestFaults::nothingAround() {
     record.BuzzerFile = buzzer == u"missing" ? dir.filePath(QStringLiteral("missing-horn.wav"))
                                              : corrupt(QStringLiteral("horn.wav"));
     record.NumLockForce = 1;
-    {
-        QSettingsStore file(dir.path());
-        QVERIFY(SaveSettings(file, record));
-    }
+    QVERIFY(saveTo(dir.path(), record));
     setSettingsStore(std::make_unique<QSettingsStore>(dir.path()));
     const QStringList badFiles{record.HomePic, record.VisitorPic, record.BoardPic, record.BuzzerFile};
 

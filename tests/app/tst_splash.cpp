@@ -41,8 +41,7 @@ frmSplash* startSplash(const QStringList& arguments) {
 }
 
 template <typename T = QWidget> T* child(QWidget* splash, const char* name) {
-    T* found = splash->findChild<T*>(QLatin1StringView(name));
-    return found;
+    return splash->findChild<T*>(QLatin1StringView(name));
 }
 
 } // namespace
@@ -55,10 +54,8 @@ private slots:
     void init();
     void cleanup();
 
-    void topEdge_data();
-    void topEdge();
-    void leftEdge_data();
-    void leftEdge();
+    void edges_data();
+    void edges();
     void placedOnThePrimaryScreen();
     void versionCaption_data();
     void versionCaption();
@@ -112,37 +109,28 @@ void TestSplash::cleanup() {
     setSettingsStore(nullptr);
 }
 
-void TestSplash::topEdge_data() {
-    QTest::addColumn<float>("screenHeight");
+// Where the splash's top and left edges go on a screen of the given height or width, in twips.
+void TestSplash::edges_data() {
+    QTest::addColumn<bool>("top"); // false: the left edge
+    QTest::addColumn<float>("screen");
     QTest::addColumn<float>("expected");
 
-    QTest::newRow("768 px screen") << 11520.0f << 2820.0f;
-    QTest::newRow("screen lower than 5880") << 5000.0f << -440.0f;
-    QTest::newRow("screen exactly 5880") << 5880.0f << 0.0f;
-    QTest::newRow("odd height keeps the half") << 5001.0f << -439.5f;
-    QTest::newRow("1080 px screen") << 16200.0f << 5160.0f;
+    QTest::newRow("top: 768 px screen") << true << 11520.0f << 2820.0f;
+    QTest::newRow("top: screen lower than 5880") << true << 5000.0f << -440.0f;
+    QTest::newRow("top: screen exactly 5880") << true << 5880.0f << 0.0f;
+    QTest::newRow("top: odd height keeps the half") << true << 5001.0f << -439.5f;
+    QTest::newRow("top: 1080 px screen") << true << 16200.0f << 5160.0f;
+    QTest::newRow("left: 1280 px screen") << false << 19200.0f << 6480.0f;
+    QTest::newRow("left: screen as wide as the splash") << false << 6240.0f << 0.0f;
+    QTest::newRow("left: screen narrower than the splash") << false << 6000.0f << -120.0f;
+    QTest::newRow("left: odd width keeps the half") << false << 6241.0f << 0.5f;
 }
 
-void TestSplash::topEdge() {
-    QFETCH(float, screenHeight);
+void TestSplash::edges() {
+    QFETCH(bool, top);
+    QFETCH(float, screen);
     QFETCH(float, expected);
-    QCOMPARE(splash::topEdge(screenHeight), expected);
-}
-
-void TestSplash::leftEdge_data() {
-    QTest::addColumn<float>("screenWidth");
-    QTest::addColumn<float>("expected");
-
-    QTest::newRow("1280 px screen") << 19200.0f << 6480.0f;
-    QTest::newRow("screen as wide as the splash") << 6240.0f << 0.0f;
-    QTest::newRow("screen narrower than the splash") << 6000.0f << -120.0f;
-    QTest::newRow("odd width keeps the half") << 6241.0f << 0.5f;
-}
-
-void TestSplash::leftEdge() {
-    QFETCH(float, screenWidth);
-    QFETCH(float, expected);
-    QCOMPARE(splash::leftEdge(screenWidth, float(splash::Width)), expected);
+    QCOMPARE(top ? splash::topEdge(screen) : splash::leftEdge(screen, float(splash::Width)), expected);
 }
 
 void TestSplash::placedOnThePrimaryScreen() {

@@ -219,10 +219,8 @@ void TestStartup::optionsOkWritesEveryKeyToTheStore() {
 void TestStartup::boardRefreshesAfterOptionsWhateverTheAnswer_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("title");
-    QTest::newRow("Ok") << "cmdOk"
-                        << "Derby";
-    QTest::newRow("Cancel") << "cmdCancel"
-                            << "Home";
+    QTest::newRow("Ok") << QStringLiteral("cmdOk") << QStringLiteral("Derby");
+    QTest::newRow("Cancel") << QStringLiteral("cmdCancel") << QStringLiteral("Home");
 }
 
 void TestStartup::boardRefreshesAfterOptionsWhateverTheAnswer() {

@@ -240,27 +240,24 @@ void TestReadouts::clockRedrawsOnlyOnChange_data() {
 
     const QString minutes = ClockPanel::MinutesFormat;
     const QString tenths = ClockPanel::TenthsFormat;
-    QTest::newRow("same caption and format") << 600.0f << minutes << Change([](ClockPanel& c) {
+    const auto row = [](const char* name, float caption, const QString& format, bool redrawn, Change change) {
+        QTest::newRow(name) << caption << format << change << redrawn;
+    };
+    row("same caption and format", 600.0f, minutes, false, [](ClockPanel& c) {
         c.setTimeFormat(ClockPanel::MinutesFormat);
         c.setCaption(600);
-    }) << false;
-    QTest::newRow("time moves within the shown second")
-        << 61.2f << minutes << Change([](ClockPanel& c) { c.setCaption(61.15f); }) << false;
-    QTest::newRow("time moves within the shown tenth")
-        << 59.9f << tenths << Change([](ClockPanel& c) { c.setCaption(59.85f); }) << false;
-    QTest::newRow("next second") << 62.0f << minutes << Change([](ClockPanel& c) { c.setCaption(61.0f); })
-                                 << true;
-    QTest::newRow("next tenth") << 59.9f << tenths << Change([](ClockPanel& c) { c.setCaption(59.8f); })
-                                << true;
-    QTest::newRow("format switch") << 59.0f << minutes
-                                   << Change([](ClockPanel& c) { c.setTimeFormat(ClockPanel::TenthsFormat); })
-                                   << true;
-    QTest::newRow("same frame colour")
-        << 600.0f << minutes << Change([](ClockPanel& c) { c.setFrameColor(Qt::white); }) << false;
-    QTest::newRow("new frame colour")
-        << 600.0f << minutes << Change([](ClockPanel& c) { c.setFrameColor(Qt::yellow); }) << true;
-    QTest::newRow("new separator padding")
-        << 600.0f << minutes << Change([](ClockPanel& c) { c.setPaddingD(90); }) << true;
+    });
+    row("time moves within the shown second", 61.2f, minutes, false,
+        [](ClockPanel& c) { c.setCaption(61.15f); });
+    row("time moves within the shown tenth", 59.9f, tenths, false,
+        [](ClockPanel& c) { c.setCaption(59.85f); });
+    row("next second", 62.0f, minutes, true, [](ClockPanel& c) { c.setCaption(61.0f); });
+    row("next tenth", 59.9f, tenths, true, [](ClockPanel& c) { c.setCaption(59.8f); });
+    row("format switch", 59.0f, minutes, true,
+        [](ClockPanel& c) { c.setTimeFormat(ClockPanel::TenthsFormat); });
+    row("same frame colour", 600.0f, minutes, false, [](ClockPanel& c) { c.setFrameColor(Qt::white); });
+    row("new frame colour", 600.0f, minutes, true, [](ClockPanel& c) { c.setFrameColor(Qt::yellow); });
+    row("new separator padding", 600.0f, minutes, true, [](ClockPanel& c) { c.setPaddingD(90); });
 }
 
 void TestReadouts::clockRedrawsOnlyOnChange() {

@@ -3,6 +3,7 @@
 #include "help/rtfcodepages.h"
 #include "help/rtfreader.h"
 #include "support/pixels.h"
+#include "support/testfiles.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -101,8 +102,6 @@ private slots:
     void tableColumns();
     void pictures_data();
     void pictures();
-    void malformed_data();
-    void malformed();
     void cutAnywhere();
     void codePagesMatchPython_data();
     void codePagesMatchPython();
@@ -205,12 +204,50 @@ void TestRtfReader::text_data() {
         << QStringLiteral("p\u2028q\tr\n");
     QTest::newRow("empty cell keeps its place")
         << QByteArray("{\\rtf1\\trowd\\intbl a\\cell\\cell c\\cell\\row}") << "a\t\tc\n";
+    // Malformed and hostile input
+    QTest::newRow("malformed: unclosed groups") << QByteArray("{\\rtf1 a{\\b b{\\i c") << "abc";
+    QTest::newRow("malformed: extra closing braces") << QByteArray("{\\rtf1 a}}}}b") << "a";
+    QTest::newRow("malformed: cut in a word") << QByteArray("{\\rtf1 a\\pa") << "a";
+    QTest::newRow("malformed: cut after backslash") << QByteArray("{\\rtf1 a\\") << "a";
+    QTest::newRow("malformed: cut in hex") << QByteArray("{\\rtf1 a\\'e") << "ae";
+    QTest::newRow("malformed: cut in u") << QByteArray("{\\rtf1 a\\u83") << QStringLiteral("aS");
+    QTest::newRow("malformed: cut in a picture") << QByteArray("{\\rtf1 a{\\pict\\pngblip 89504e") << "a";
+    QTest::newRow("malformed: cut in font table") << QByteArray("{\\rtf1{\\fonttbl{\\f0 Ari") << "";
+    QTest::newRow("malformed: huge parameter")
+        << QByteArray("{\\rtf1\\fs99999999999999999999999 a\\li-99999999999999999999 b}") << "ab";
+    QTest::newRow("malformed: huge u")
+        << QByteArray("{\\rtf1 \\u99999999999999?x}") << QString(QChar(char16_t(1000000000 % 65536))) + "x";
+    QTest::newRow("malformed: huge uc") << QByteArray("{\\rtf1\\uc99999999999 \\u65 abc}") << "A";
+    QTest::newRow("malformed: huge bin") << QByteArray("{\\rtf1 a\\bin99999999999999999999 bcd}") << "a";
+    QTest::newRow("malformed: negative bin") << QByteArray("{\\rtf1 a\\bin-5 b}") << "ab";
+    QTest::newRow("malformed: huge colour")
+        << QByteArray("{\\rtf1{\\colortbl;\\red99999\\green-5\\blue300;}\\cf1 a}") << "a";
+    QTest::newRow("malformed: picture in a picture") << QByteArray("{\\rtf1{\\pict{\\pict 00}00}a}") << "a";
+    QTest::newRow("malformed: very long word") << "{\\rtf1\\" + QByteArray(100000, 'x') + " a}"
+                                               << "a";
+    QTest::newRow("malformed: very long number") << "{\\rtf1\\fs" + QByteArray(100000, '9') + " a}"
+                                                 << "a";
+    QTest::newRow("malformed: NUL and control bytes") << QByteArray("{\\rtf1 a\0\x01\x1f b}", 14) << "a b";
+    QTest::newRow("malformed: 100000 nested groups")
+        << "{\\rtf1 " + QByteArray(100000, '{') + "deep" + QByteArray(100000, '}') + "x}"
+        << "deepx";
+    QTest::newRow("malformed: 100000 unclosed groups") << "{\\rtf1 " + QByteArray(100000, '{') + "deep"
+                                                       << "deep";
+    QTest::newRow("malformed: deep skipped destination")
+        << "{\\rtf1{\\*\\x " + QByteArray(50000, '{') + "no" + QByteArray(50000, '}') + "}yes}"
+        << "yes";
+    QTest::newRow("malformed: formatting deep down ends with its group")
+        << "{\\rtf1 " + QByteArray(2000, '{') + "\\b x" + QByteArray(2000, '}') + "y}"
+        << "xy";
 }
 
 void TestRtfReader::text() {
     QFETCH(QByteArray, rtf);
     QFETCH(QString, expected);
-    QCOMPARE(readText(rtf), expected);
+    QTextDocument doc;
+    QVERIFY(rtf::read(rtf, doc));
+    QCOMPARE(textOf(doc), expected);
+    QVERIFY(doc.characterCount() <= rtf.size() + 1);
 }
 
 void TestRtfReader::notRtf() {
@@ -299,28 +336,23 @@ void TestRtfReader::paragraphFormats_data() {
 
     const int L = int(Qt::AlignLeft), C = int(Qt::AlignHCenter), R = int(Qt::AlignRight),
               J = int(Qt::AlignJustify);
-    QTest::newRow("default") << QByteArray("{\\rtf1 a\\par}") << 0 << L << 0.0 << 0.0 << 0.0 << 0.0 << 0.0
-                             << 0;
-    QTest::newRow("centred") << QByteArray("{\\rtf1\\qc a\\par}") << 0 << C << 0.0 << 0.0 << 0.0 << 0.0 << 0.0
-                             << 0;
-    QTest::newRow("right") << QByteArray("{\\rtf1\\qr a\\par}") << 0 << R << 0.0 << 0.0 << 0.0 << 0.0 << 0.0
-                           << 0;
-    QTest::newRow("justified") << QByteArray("{\\rtf1\\qj a\\par}") << 0 << J << 0.0 << 0.0 << 0.0 << 0.0
-                               << 0.0 << 0;
-    QTest::newRow("indents and spacing") << QByteArray("{\\rtf1\\li720\\ri150\\fi-360\\sb120\\sa240 a\\par}")
-                                         << 0 << L << 48.0 << 10.0 << -24.0 << 8.0 << 16.0 << 0;
-    QTest::newRow("pard resets") << QByteArray("{\\rtf1\\qc\\li720 a\\par\\pard b\\par}") << 1 << L << 0.0
-                                 << 0.0 << 0.0 << 0.0 << 0.0 << 0;
-    QTest::newRow("properties carry on")
-        << QByteArray("{\\rtf1\\qr\\li300 a\\par b\\par}") << 1 << R << 20.0 << 0.0 << 0.0 << 0.0 << 0.0 << 0;
-    QTest::newRow("set at the end of the paragraph")
-        << QByteArray("{\\rtf1 a\\qc\\par}") << 0 << C << 0.0 << 0.0 << 0.0 << 0.0 << 0.0 << 0;
-    QTest::newRow("group paragraph") << QByteArray("{\\rtf1{\\pard\\qc a\\par}b\\par}") << 1 << L << 0.0
-                                     << 0.0 << 0.0 << 0.0 << 0.0 << 0;
-    QTest::newRow("last paragraph without par")
-        << QByteArray("{\\rtf1 a\\par\\qc b}") << 1 << C << 0.0 << 0.0 << 0.0 << 0.0 << 0.0 << 0;
-    QTest::newRow("outline level is a heading")
-        << QByteArray("{\\rtf1\\outlinelevel1 h\\par}") << 0 << L << 0.0 << 0.0 << 0.0 << 0.0 << 0.0 << 2;
+    const auto row = [](const char* name, const char* rtf, int block, int alignment, double left,
+                        double right, double indent, double before, double after, int heading) {
+        QTest::newRow(name) << QByteArray(rtf) << block << alignment << left << right << indent << before
+                            << after << heading;
+    };
+    row("default", "{\\rtf1 a\\par}", 0, L, 0, 0, 0, 0, 0, 0);
+    row("centred", "{\\rtf1\\qc a\\par}", 0, C, 0, 0, 0, 0, 0, 0);
+    row("right", "{\\rtf1\\qr a\\par}", 0, R, 0, 0, 0, 0, 0, 0);
+    row("justified", "{\\rtf1\\qj a\\par}", 0, J, 0, 0, 0, 0, 0, 0);
+    row("indents and spacing", "{\\rtf1\\li720\\ri150\\fi-360\\sb120\\sa240 a\\par}", 0, L, 48, 10, -24, 8,
+        16, 0);
+    row("pard resets", "{\\rtf1\\qc\\li720 a\\par\\pard b\\par}", 1, L, 0, 0, 0, 0, 0, 0);
+    row("properties carry on", "{\\rtf1\\qr\\li300 a\\par b\\par}", 1, R, 20, 0, 0, 0, 0, 0);
+    row("set at the end of the paragraph", "{\\rtf1 a\\qc\\par}", 0, C, 0, 0, 0, 0, 0, 0);
+    row("group paragraph", "{\\rtf1{\\pard\\qc a\\par}b\\par}", 1, L, 0, 0, 0, 0, 0, 0);
+    row("last paragraph without par", "{\\rtf1 a\\par\\qc b}", 1, C, 0, 0, 0, 0, 0, 0);
+    row("outline level is a heading", "{\\rtf1\\outlinelevel1 h\\par}", 0, L, 0, 0, 0, 0, 0, 2);
 }
 
 void TestRtfReader::paragraphFormats() {
@@ -441,56 +473,6 @@ void TestRtfReader::pictures() {
     QVERIFY(!image.isNull());
 }
 
-void TestRtfReader::malformed_data() {
-    QTest::addColumn<QByteArray>("rtf");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("unclosed groups") << QByteArray("{\\rtf1 a{\\b b{\\i c") << "abc";
-    QTest::newRow("extra closing braces") << QByteArray("{\\rtf1 a}}}}b") << "a";
-    QTest::newRow("cut in a word") << QByteArray("{\\rtf1 a\\pa") << "a";
-    QTest::newRow("cut after backslash") << QByteArray("{\\rtf1 a\\") << "a";
-    QTest::newRow("cut in hex") << QByteArray("{\\rtf1 a\\'e") << "ae";
-    QTest::newRow("cut in u") << QByteArray("{\\rtf1 a\\u83") << QStringLiteral("aS");
-    QTest::newRow("cut in a picture") << QByteArray("{\\rtf1 a{\\pict\\pngblip 89504e") << "a";
-    QTest::newRow("cut in font table") << QByteArray("{\\rtf1{\\fonttbl{\\f0 Ari") << "";
-    QTest::newRow("huge parameter") << QByteArray(
-                                           "{\\rtf1\\fs99999999999999999999999 a\\li-99999999999999999999 b}")
-                                    << "ab";
-    QTest::newRow("huge u") << QByteArray("{\\rtf1 \\u99999999999999?x}")
-                            << QString(QChar(char16_t(1000000000 % 65536))) + "x";
-    QTest::newRow("huge uc") << QByteArray("{\\rtf1\\uc99999999999 \\u65 abc}") << "A";
-    QTest::newRow("huge bin") << QByteArray("{\\rtf1 a\\bin99999999999999999999 bcd}") << "a";
-    QTest::newRow("negative bin") << QByteArray("{\\rtf1 a\\bin-5 b}") << "ab";
-    QTest::newRow("huge colour") << QByteArray("{\\rtf1{\\colortbl;\\red99999\\green-5\\blue300;}\\cf1 a}")
-                                 << "a";
-    QTest::newRow("picture in a picture") << QByteArray("{\\rtf1{\\pict{\\pict 00}00}a}") << "a";
-    QTest::newRow("very long word") << "{\\rtf1\\" + QByteArray(100000, 'x') + " a}"
-                                    << "a";
-    QTest::newRow("very long number") << "{\\rtf1\\fs" + QByteArray(100000, '9') + " a}"
-                                      << "a";
-    QTest::newRow("NUL and control bytes") << QByteArray("{\\rtf1 a\0\x01\x1f b}", 14) << "a b";
-    QTest::newRow("100000 nested groups")
-        << "{\\rtf1 " + QByteArray(100000, '{') + "deep" + QByteArray(100000, '}') + "x}"
-        << "deepx";
-    QTest::newRow("100000 unclosed groups") << "{\\rtf1 " + QByteArray(100000, '{') + "deep"
-                                            << "deep";
-    QTest::newRow("deep skipped destination")
-        << "{\\rtf1{\\*\\x " + QByteArray(50000, '{') + "no" + QByteArray(50000, '}') + "}yes}"
-        << "yes";
-    QTest::newRow("formatting deep down ends with its group")
-        << "{\\rtf1 " + QByteArray(2000, '{') + "\\b x" + QByteArray(2000, '}') + "y}"
-        << "xy";
-}
-
-void TestRtfReader::malformed() {
-    QFETCH(QByteArray, rtf);
-    QFETCH(QString, expected);
-    QTextDocument doc;
-    QVERIFY(rtf::read(rtf, doc));
-    QCOMPARE(textOf(doc), expected);
-    QVERIFY(doc.characterCount() <= rtf.size() + 1);
-}
-
 void TestRtfReader::cutAnywhere() {
     // A sample with every kind of construct, cut at each byte: the text read is never longer than the
     // whole document's, and cutting after the last brace changes nothing.
@@ -553,22 +535,17 @@ void TestRtfReader::realWriters() {
     }
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    QFile picture(dir.filePath(QStringLiteral("dot.png")));
-    QVERIFY(picture.open(QIODevice::WriteOnly));
-    picture.write(pixels::encoded(pixels::filled({8, 8}, QColor(0x20, 0x40, 0xC0)), "PNG"));
-    picture.close();
-    QFile source(dir.filePath(QStringLiteral("doc.md")));
-    QVERIFY(source.open(QIODevice::WriteOnly));
-    source.write(
-        QStringLiteral(
-            "# Getting started\n\n"
-            "Plain text with **bold**, *italic* and ***both***. Accents: caf\u00E9, na\u00EFve, "
-            "Dvo\u0159\u00E1k, \u0141\u00F3d\u017A; the euro \u20AC5.\n\n"
-            "## A list\n\n- first item\n- second item with **bold**\n\n1. numbered one\n2. numbered two\n\n"
-            "| Key | Action |\n|-----|--------|\n| S   | start  |\n| R   | reset  |\n\n"
-            "Picture: ![](dot.png)\n\nLast paragraph.\n")
-            .toUtf8());
-    source.close();
+    QVERIFY(!testfiles::write(dir.filePath(QStringLiteral("dot.png")),
+                              pixels::encoded(pixels::filled({8, 8}, QColor(0x20, 0x40, 0xC0)), "PNG"))
+                 .isEmpty());
+    const QString markdown = QStringLiteral(
+        "# Getting started\n\n"
+        "Plain text with **bold**, *italic* and ***both***. Accents: caf\u00E9, na\u00EFve, "
+        "Dvo\u0159\u00E1k, \u0141\u00F3d\u017A; the euro \u20AC5.\n\n"
+        "## A list\n\n- first item\n- second item with **bold**\n\n1. numbered one\n2. numbered two\n\n"
+        "| Key | Action |\n|-----|--------|\n| S   | start  |\n| R   | reset  |\n\n"
+        "Picture: ![](dot.png)\n\nLast paragraph.\n");
+    QVERIFY(!testfiles::write(dir.filePath(QStringLiteral("doc.md")), markdown.toUtf8()).isEmpty());
     const QString rtfPath = dir.filePath(QStringLiteral("doc.rtf"));
     if (writer == u"pandoc") {
         QVERIFY(run(pandoc,

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QTest>
+#include <functional>
 #include <memory>
 
 // An options dialog whose choosers, message boxes, commit and NumLock are all answered
@@ -27,11 +28,14 @@ struct OptionsFixture {
         return record;
     }
 
-    explicit OptionsFixture(const SettingsRecord& record = defaults()) {
+    // `previewSound`: the device the dialog's Test buttons play on.
+    explicit OptionsFixture(const SettingsRecord& record = defaults(),
+                            std::function<SoundDevice*()> previewSound = {}) {
         messages.setSilent(true);
         OptionsEnvironment env;
         env.chooser = &chooser;
         env.messages = &messages;
+        env.previewSound = std::move(previewSound);
         env.commit = [this](const SettingsRecord& r) {
             commits.append(r);
             return commitResult;

@@ -5,10 +5,10 @@
 #include "platform/sounddevice.h"
 #include "support/fakes.h"
 #include "support/logcapture.h"
+#include "support/pixels.h"
 #include "support/testfiles.h"
 
 #include <QAccessibleValueInterface>
-#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDataStream>
@@ -23,6 +23,8 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <optional>
+
+using namespace Qt::StringLiterals;
 
 // The dialog as a whole: what OK hands over, the resets, the choosers, and what the pages show.
 class TestOptionsDialog : public QObject {
@@ -98,6 +100,14 @@ void click(const OptionsFixture& f, const char* button) {
     f.child<QPushButton>(QLatin1String(button))->click();
 }
 
+// The three reset buttons, each answered Yes.
+void resetAll(OptionsFixture& f) {
+    for (const char* button : {"cmdResetKeys", "cmdResetColors", "cmdResetAdditSetttings"}) {
+        f.messages.setNextAnswer(true);
+        click(f, button);
+    }
+}
+
 QColor centreColour(QWidget* widget) {
     const QImage image = widget->grab().toImage();
     return image.pixelColor(image.width() / 2, image.height() / 2);
@@ -146,9 +156,7 @@ QString TestOptionsDialog::writeFile(const QString& name, const QByteArray& byte
 }
 
 QString TestOptionsDialog::writePicture(const QString& name, QSize size, const QColor& color) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(color);
-    return image.save(m_dir.filePath(name)) ? m_dir.filePath(name) : QString();
+    return pixels::filled(size, color).save(m_dir.filePath(name)) ? m_dir.filePath(name) : QString();
 }
 
 QString TestOptionsDialog::writeWave(const QString& name) {
@@ -262,10 +270,7 @@ void TestOptionsDialog::escapeCancels() {
 void TestOptionsDialog::resetThenCancelCommitsNothing() {
     const SettingsRecord custom = everythingChanged(QString(), QString());
     OptionsFixture f(custom);
-    for (const char* button : {"cmdResetKeys", "cmdResetColors", "cmdResetAdditSetttings"}) {
-        f.messages.setNextAnswer(true);
-        click(f, button);
-    }
+    resetAll(f);
     QVERIFY(f.dialog->staged() != custom);
     click(f, "cmdCancel");
     QVERIFY(f.commits.isEmpty());
@@ -277,17 +282,13 @@ void TestOptionsDialog::resetAnsweredNo_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("text");
-    const char* keys = "Are you sure you want to reset Keys, Quick Keys, and Numlock option?";
-    QTest::newRow("keys") << "cmdResetKeys"
-                          << "Reset Keys" << keys;
-    QTest::newRow("quick keys") << "Command1"
-                                << "Reset Keys" << keys;
-    QTest::newRow("colours") << "cmdResetColors"
-                             << "Reset Colors"
-                             << "Are you sure you want to reset the colors?";
-    QTest::newRow("settings") << "cmdResetAdditSetttings"
-                              << "Reset Settings?"
-                              << "Are you sure you want to reset these settings?";
+    const QString keys = u"Are you sure you want to reset Keys, Quick Keys, and Numlock option?"_s;
+    QTest::newRow("keys") << u"cmdResetKeys"_s << u"Reset Keys"_s << keys;
+    QTest::newRow("quick keys") << u"Command1"_s << u"Reset Keys"_s << keys;
+    QTest::newRow("colours") << u"cmdResetColors"_s << u"Reset Colors"_s
+                             << u"Are you sure you want to reset the colors?"_s;
+    QTest::newRow("settings") << u"cmdResetAdditSetttings"_s << u"Reset Settings?"_s
+                              << u"Are you sure you want to reset these settings?"_s;
 }
 
 void TestOptionsDialog::resetAnsweredNo() {
@@ -310,10 +311,7 @@ void TestOptionsDialog::resetAnsweredYes() {
     SettingsRecord custom = everythingChanged(QString(), QString());
     custom.LEDSelectedWidth = 4;
     OptionsFixture f(custom);
-    for (const char* button : {"cmdResetKeys", "cmdResetColors", "cmdResetAdditSetttings"}) {
-        f.messages.setNextAnswer(true);
-        click(f, button);
-    }
+    resetAll(f);
     // THEN the three groups hold their defaults (the mark's colour the fixed 4210752) and the
     // texts, pictures and digit style are untouched.
     SettingsRecord expected = OptionsFixture::defaults();
@@ -347,14 +345,10 @@ void TestOptionsDialog::teamSizeRule_data() {
     QTest::addColumn<QString>("home");
     QTest::addColumn<QString>("visitor");
     QTest::addColumn<bool>("measured");
-    QTest::newRow("default names keep the stored size") << "Home"
-                                                        << "Visitor" << false;
-    QTest::newRow("other home name measures") << "Tigers"
-                                              << "Visitor" << true;
-    QTest::newRow("other visitor name measures") << "Home"
-                                                 << "Lions" << true;
-    QTest::newRow("empty names measure to 60") << ""
-                                               << "" << true;
+    QTest::newRow("default names keep the stored size") << u"Home"_s << u"Visitor"_s << false;
+    QTest::newRow("other home name measures") << u"Tigers"_s << u"Visitor"_s << true;
+    QTest::newRow("other visitor name measures") << u"Home"_s << u"Lions"_s << true;
+    QTest::newRow("empty names measure to 60") << u""_s << u""_s << true;
 }
 
 void TestOptionsDialog::teamSizeRule() {
@@ -427,16 +421,12 @@ void TestOptionsDialog::upperArrowRaises_data() {
     QTest::addColumn<int>("page");
     QTest::addColumn<int>("from");
     QTest::addColumn<int>("step");
-    QTest::newRow("shot clock") << "vsShotClock"
-                                << "lblShotClock" << 5 << 35 << 1;
-    QTest::newRow("shot clock at the top stays") << "vsShotClock"
-                                                 << "lblShotClock" << 5 << 99 << 0;
-    QTest::newRow("inner bonus") << "vsBonusInner"
-                                 << "lblBonusInner" << 5 << 7 << 1;
-    QTest::newRow("outer bonus") << "vsBonusOuter"
-                                 << "lblBonusOuter" << 5 << 10 << 1;
-    QTest::newRow("width, right arrow") << "scrLEDSelectedWidth"
-                                        << "lblLEDSelectedWidthValue" << 2 << 0 << 1;
+    QTest::newRow("shot clock") << u"vsShotClock"_s << u"lblShotClock"_s << 5 << 35 << 1;
+    QTest::newRow("shot clock at the top stays") << u"vsShotClock"_s << u"lblShotClock"_s << 5 << 99 << 0;
+    QTest::newRow("inner bonus") << u"vsBonusInner"_s << u"lblBonusInner"_s << 5 << 7 << 1;
+    QTest::newRow("outer bonus") << u"vsBonusOuter"_s << u"lblBonusOuter"_s << 5 << 10 << 1;
+    QTest::newRow("width, right arrow")
+        << u"scrLEDSelectedWidth"_s << u"lblLEDSelectedWidthValue"_s << 2 << 0 << 1;
 }
 
 void TestOptionsDialog::upperArrowRaises() {
@@ -584,14 +574,7 @@ void TestOptionsDialog::pictureChooser() {
 void TestOptionsDialog::unreadablePictureChangesNothing_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("content");
-    QByteArray png;
-    {
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        QImage image(60, 60, QImage::Format_RGB32);
-        image.fill(Qt::green);
-        image.save(&buffer, "PNG");
-    }
+    const QByteArray png = pixels::encoded(pixels::filled({60, 60}, Qt::green), "PNG");
     QTest::newRow("text named .png") << "notes.png" << QByteArray("Home team: Ravens\n");
     QTest::newRow("zero bytes") << "empty.jpg" << QByteArray();
     // The header promises a picture; only reading it shows the damage.
@@ -628,46 +611,36 @@ void TestOptionsDialog::soundChooser() {
     const QString wave = writeWave(QStringLiteral("horn.wav"));
     const QString noWave = writeFile(QStringLiteral("cut.wav"), QByteArray("RIFF\0\0\0\0WAVE", 12));
     std::unique_ptr<FakeSound> sound;
-    QtOptionsChooser chooser;
-    QtOptionsMessages messages;
-    messages.setSilent(true);
-    OptionsEnvironment env;
-    env.chooser = &chooser;
-    env.messages = &messages;
-    env.previewSound = [&sound] {
+    OptionsFixture f(OptionsFixture::defaults(), [&sound] {
         if (!sound) {
             sound = std::make_unique<FakeSound>();
         }
         return sound.get();
-    };
-    frmOptions dialog(OptionsFixture::defaults(), env);
-    const auto click = [&dialog](const char* name) {
-        dialog.findChild<QPushButton*>(QLatin1String(name))->click();
-    };
+    });
     // After a picture chooser the sound chooser still offers only wave files.
-    chooser.setNextFileName(QString());
-    click("cmdChangeHomePic");
-    chooser.setNextFileName(wave);
-    click("cmdBuzzerSound");
-    QCOMPARE(chooser.lastFilter(), QStringLiteral("Sounds (*.wav)"));
-    QCOMPARE(dialog.buzzTemp(), wave);
-    QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lblBFile"))->text(), options::fileCaption(wave));
+    f.chooser.setNextFileName(QString());
+    click(f, "cmdChangeHomePic");
+    f.chooser.setNextFileName(wave);
+    click(f, "cmdBuzzerSound");
+    QCOMPARE(f.chooser.lastFilter(), QStringLiteral("Sounds (*.wav)"));
+    QCOMPARE(f.dialog->buzzTemp(), wave);
+    QCOMPARE(f.label(QStringLiteral("lblBFile"))->text(), options::fileCaption(wave));
     // Choosing only stages: no device yet, nothing heard in the hall.
     QVERIFY(!sound);
 
     // A wave file the buzzer cannot play: told at once, in the dialog, which file and why.
-    chooser.setNextFileName(noWave);
+    f.chooser.setNextFileName(noWave);
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("not a playable wave.*cut.wav")));
-    click("cmdBuzzerSound");
-    QCOMPARE(dialog.buzzTemp(), wave);
-    QCOMPARE(messages.shown().size(), 1);
-    QVERIFY2(messages.shown().first().text.contains(QDir::toNativeSeparators(noWave)),
-             qPrintable(messages.shown().first().text));
-    QVERIFY(!messages.shown().first().question);
+    click(f, "cmdBuzzerSound");
+    QCOMPARE(f.dialog->buzzTemp(), wave);
+    QCOMPARE(f.messages.shown().size(), 1);
+    QVERIFY2(f.messages.shown().first().text.contains(QDir::toNativeSeparators(noWave)),
+             qPrintable(f.messages.shown().first().text));
+    QVERIFY(!f.messages.shown().first().question);
     QVERIFY(!sound);
 
     // "Test" plays what is staged, on request.
-    click("cmdTestBuzzer");
+    click(f, "cmdTestBuzzer");
     QVERIFY(sound);
     QCOMPARE(sound->opened, QStringList{wave});
     QCOMPARE(sound->plays, 1);

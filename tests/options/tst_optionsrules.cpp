@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // Key names, the buzzer caption and the team-name size: the rules behind the dialog's labels.
 class TestOptionsRules : public QObject {
     Q_OBJECT
@@ -77,16 +79,13 @@ void TestOptionsRules::feedUrls_data() {
     QTest::addColumn<QString>("overlay");
     QTest::addColumn<QString>("feed");
 
-    QTest::newRow("this computer: no token") << false << 8080 << "ab12"
-                                             << "http://127.0.0.1:8080/overlay"
-                                             << "ws://127.0.0.1:8080/feed";
+    QTest::newRow("this computer: no token")
+        << false << 8080 << u"ab12"_s << u"http://127.0.0.1:8080/overlay"_s << u"ws://127.0.0.1:8080/feed"_s;
     QTest::newRow("network: this computer's address and the token")
-        << true << 8081 << "ab12"
-        << "http://192.168.1.20:8081/overlay?token=ab12"
-        << "ws://192.168.1.20:8081/feed?token=ab12";
-    QTest::newRow("a stored port beyond the range shows as the last") << false << 70000 << ""
-                                                                      << "http://127.0.0.1:65535/overlay"
-                                                                      << "ws://127.0.0.1:65535/feed";
+        << true << 8081 << u"ab12"_s << u"http://192.168.1.20:8081/overlay?token=ab12"_s
+        << u"ws://192.168.1.20:8081/feed?token=ab12"_s;
+    QTest::newRow("a stored port beyond the range shows as the last")
+        << false << 70000 << u""_s << u"http://127.0.0.1:65535/overlay"_s << u"ws://127.0.0.1:65535/feed"_s;
 }
 
 void TestOptionsRules::feedUrls() {
@@ -150,14 +149,11 @@ void TestOptionsRules::teamNameSize_data() {
     QTest::addColumn<QString>("visitor");
     QTest::addColumn<int>("lowest");
     QTest::addColumn<int>("highest");
-    QTest::newRow("empty names fit at once") << ""
-                                             << "" << 60 << 60;
-    QTest::newRow("names too wide even at 10") << QString(20, QLatin1Char('W')) << "Visitor" << 10 << 10;
-    QTest::newRow("visitor too wide decides") << "A" << QString(20, QLatin1Char('M')) << 10 << 10;
-    QTest::newRow("short names: height decides") << "A"
-                                                 << "B" << 11 << 59;
-    QTest::newRow("defaults in between") << "Home"
-                                         << "Visitor" << 11 << 59;
+    QTest::newRow("empty names fit at once") << u""_s << u""_s << 60 << 60;
+    QTest::newRow("names too wide even at 10") << QString(20, QLatin1Char('W')) << u"Visitor"_s << 10 << 10;
+    QTest::newRow("visitor too wide decides") << u"A"_s << QString(20, QLatin1Char('M')) << 10 << 10;
+    QTest::newRow("short names: height decides") << u"A"_s << u"B"_s << 11 << 59;
+    QTest::newRow("defaults in between") << u"Home"_s << u"Visitor"_s << 11 << 59;
 }
 
 void TestOptionsRules::teamNameSize() {

@@ -2,6 +2,7 @@
 #include "support/logcapture.h"
 #include "support/pixels.h"
 #include "support/settingsguard.h"
+#include "support/testfiles.h"
 
 #include <QAccessible>
 #include <QFile>
@@ -160,9 +161,7 @@ void TestFitPicture::formatsFitTheBoardFrame() {
     QFETCH(QRect, place);
     const QString path = file(name);
     if (name.endsWith(QLatin1String(".gif"))) {
-        QFile gif(path);
-        QVERIFY(gif.open(QIODevice::WriteOnly));
-        gif.write(redGif2x1());
+        QVERIFY(!testfiles::write(path, redGif2x1()).isEmpty());
     } else {
         QVERIFY(filled(size, Qt::red).save(path));
     }
@@ -211,9 +210,7 @@ void TestFitPicture::unreadableFileKeepsPicture() {
     QVERIFY(filled(QSize(300, 100), Qt::blue).save(good));
     const QString bad = file(name);
     if (exists) {
-        QFile f(bad);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(content);
+        QVERIFY(!testfiles::write(bad, content).isEmpty());
     } else if (name == QLatin1String("folder.png")) {
         QVERIFY(QDir(m_dir.path()).mkpath(name));
     }

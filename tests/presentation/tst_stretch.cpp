@@ -208,12 +208,8 @@ void TestStretch::spareSpaceCentresTheBoard() {
         const QPointF scaled = QPointF(it.value().topLeft()) * s.factor;
         const QPoint expected = scaled.toPoint() + (inBox ? QPoint() : offset);
         QVERIFY2((w->pos() - expected).manhattanLength() <= 2,
-                 qPrintable(QStringLiteral("%1 at %2,%3, expected %4,%5")
-                                .arg(w->objectName())
-                                .arg(w->x())
-                                .arg(w->y())
-                                .arg(expected.x())
-                                .arg(expected.y())));
+                 qPrintable(QString::asprintf("%s at %d,%d, expected %d,%d", qPrintable(w->objectName()),
+                                              w->x(), w->y(), expected.x(), expected.y())));
     }
     QCOMPARE(b.widget("imgHomePic")->pos(), QPoint(0, 0));
     QVERIFY(b.widget("lblHome")->x() < b.widget("picHomeContainer")->width() / 2);

@@ -3,18 +3,21 @@
 #include "../support/recordfixture.h"
 #include "record/recordwriter.h"
 #include "record/resume.h"
+#include "support/logcapture.h"
+#include "support/unprivileged.h"
 
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
-RecordWriter::Options optionsFor(const RecordFolder& folder) {
+RecordWriter::Options optionsFor(const QString& path) {
     RecordWriter::Options options;
-    options.path = folder.path();
+    options.path = path;
     options.retryMs = 0; // the tests retry by hand
     return options;
 }
@@ -49,7 +52,7 @@ void TestRecordStore::unfinishedGameGoesOn() {
     QVERIFY(!readUnfinishedGame(folder.path())); // closed normally: the next start is a new game
 
     {
-        RecordWriter writer(optionsFor(folder));
+        RecordWriter writer(optionsFor(folder.path()));
         writer.startGame(testHeader(1'765'100'000'000));
         for (int n = 1; n <= 4; ++n) {
             writer.append(scoreEvent(n));
@@ -76,7 +79,7 @@ void TestRecordStore::unfinishedGameGoesOn() {
 
     // Resumed, the same game goes on where its numbering stopped, and ends normally.
     {
-        RecordWriter writer(optionsFor(folder));
+        RecordWriter writer(optionsFor(folder.path()));
         writer.continueGame(*cut);
         writer.append(scoreEvent(5));
         writer.endGame(1'765'100'600'000);
@@ -94,9 +97,7 @@ void TestRecordStore::filesArePrivate() {
     RecordFolder folder;
     const QString data = folder.dir.filePath(QStringLiteral("data"));
     const QString path = data + QStringLiteral("/games.sqlite");
-    RecordWriter::Options options;
-    options.path = path;
-    RecordWriter writer(options);
+    RecordWriter writer(optionsFor(path));
     writer.startGame(testHeader());
     writer.append(scoreEvent(1));
     QVERIFY(writer.flush());
@@ -136,16 +137,14 @@ void TestRecordStore::damagedFileMovedAside() {
         QVERIFY(file.seek(size / 2 / 4096 * 4096));
         QVERIFY(file.write(QByteArray(4096, '\x5a')) == 4096);
     }
+    QVERIFY(file.seek(0));
+    const QByteArray damagedBytes = file.readAll();
     file.close();
-    QFile damaged(folder.path());
-    QVERIFY(damaged.open(QIODevice::ReadOnly));
-    const QByteArray damagedBytes = damaged.readAll();
-    damaged.close();
 
-    RecordLog log;
+    const LogCapture log("ravenmark.record");
     readUnfinishedGame(folder.path()); // as the start does; it may or may not find the damage
     {
-        RecordWriter writer(optionsFor(folder));
+        RecordWriter writer(optionsFor(folder.path()));
         writer.startGame(testHeader());
         writer.append(scoreEvent(1));
         writer.append(scoreEvent(2));
@@ -162,8 +161,8 @@ void TestRecordStore::damagedFileMovedAside() {
     QFile kept(folder.dir.filePath(aside[0]));
     QVERIFY(kept.open(QIODevice::ReadOnly));
     QCOMPARE(kept.readAll(), damagedBytes);
-    QCOMPARE(log.warnings().size(), 1);
-    QVERIFY(log.warnings()[0].contains(folder.path()));
+    QCOMPARE(log.linesOf(QtWarningMsg).size(), 1);
+    QVERIFY(log.linesOf(QtWarningMsg)[0].contains(folder.path()));
     const std::optional<StoredGame> fresh = readBack(folder.path());
     QVERIFY(fresh);
     QCOMPARE(seqs(*fresh), (QList<qint64>{1, 2}));
@@ -179,6 +178,8 @@ void TestRecordStore::storageFaultsThenRecovery_data() {
 
 void TestRecordStore::storageFaultsThenRecovery() {
     QFETCH(QString, fault);
+    // As the operator, who is not root: permissions bind.
+    RUN_UNPRIVILEGED_WHEN_ROOT();
     RecordFolder folder;
     const QString parent = folder.dir.filePath(QStringLiteral("parent"));
     const QString path =
@@ -190,7 +191,6 @@ void TestRecordStore::storageFaultsThenRecovery() {
     const QByteArray folderName = QFile::encodeName(QFileInfo(path).absolutePath());
     const QByteArray fileName = QFile::encodeName(path);
 
-    AsOrdinaryUser user(folder.dir.path());
     std::optional<QSqlDatabase> holder;
     rlimit limit{};
     QVERIFY(getrlimit(RLIMIT_FSIZE, &limit) == 0);
@@ -209,11 +209,8 @@ void TestRecordStore::storageFaultsThenRecovery() {
         QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
     }
 
-    RecordLog log;
-    RecordWriter::Options options;
-    options.path = path;
-    options.retryMs = 0;
-    RecordWriter writer(options);
+    const LogCapture log("ravenmark.record");
+    RecordWriter writer(optionsFor(path));
     writer.startGame(testHeader(1'765'200'000'000));
     for (int n = 1; n <= 5; ++n) {
         writer.append(scoreEvent(n));
@@ -231,16 +228,16 @@ void TestRecordStore::storageFaultsThenRecovery() {
         QVERIFY(setrlimit(RLIMIT_FSIZE, &unlimited) == 0);
     }
     QVERIFY(!writtenWhileFaulty);
-    QCOMPARE(log.warnings().size(), 1); // one line for the whole episode, saying where
-    QVERIFY2(log.warnings()[0].contains(path), qPrintable(log.warnings()[0]));
+    QCOMPARE(log.linesOf(QtWarningMsg).size(), 1); // one line for the whole episode, saying where
+    QVERIFY2(log.linesOf(QtWarningMsg)[0].contains(path), qPrintable(log.linesOf(QtWarningMsg)[0]));
 
     QVERIFY(writer.retryNow());
-    QCOMPARE(log.infos().size(), 1); // and one when it writes again
+    QCOMPARE(log.linesOf(QtInfoMsg).size(), 1); // and one when it writes again
     const std::optional<StoredGame> game = readBack(path);
     QVERIFY(game);
     QCOMPARE(game->header.startedMs, 1'765'200'000'000);
     QCOMPARE(seqs(*game), (QList<qint64>{1, 2, 3, 4, 5}));
-    QCOMPARE(log.warnings().size(), 1);
+    QCOMPARE(log.linesOf(QtWarningMsg).size(), 1);
     if (holder) {
         holder.reset();
         QSqlDatabase::removeDatabase(QStringLiteral("other-program"));
@@ -257,11 +254,9 @@ void TestRecordStore::removedMidGame() {
     QFETCH(bool, wholeFolder);
     RecordFolder folder;
     const QString data = folder.dir.filePath(QStringLiteral("data"));
-    RecordWriter::Options options;
-    options.path = data + QStringLiteral("/games.sqlite");
-    options.retryMs = 0;
-    RecordLog log;
-    RecordWriter writer(options);
+    const QString path = data + QStringLiteral("/games.sqlite");
+    const LogCapture log("ravenmark.record");
+    RecordWriter writer(optionsFor(path));
     writer.startGame(testHeader());
     for (int n = 1; n <= 3; ++n) {
         writer.append(scoreEvent(n));
@@ -272,17 +267,17 @@ void TestRecordStore::removedMidGame() {
         QVERIFY(QDir(data).removeRecursively());
     } else {
         for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
-            QFile::remove(options.path + suffix);
+            QFile::remove(path + suffix);
         }
     }
     writer.append(scoreEvent(4));
     QVERIFY(writer.flush());
 
     // The new file holds the whole game, not only what came after.
-    const std::optional<StoredGame> game = readBack(options.path);
+    const std::optional<StoredGame> game = readBack(path);
     QVERIFY(game);
     QCOMPARE(seqs(*game), (QList<qint64>{1, 2, 3, 4}));
-    QCOMPARE(log.warnings().size(), 1);
+    QCOMPARE(log.linesOf(QtWarningMsg).size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestRecordStore)

@@ -13,10 +13,6 @@ Q_DECLARE_METATYPE(QList<Stroke>)
 namespace {
 const Qt::KeyboardModifiers Keypad = Qt::KeypadModifier;
 
-QList<Stroke> strokes(std::initializer_list<Stroke> list) {
-    return QList<Stroke>(list);
-}
-
 // Puts the value a read-out shows in place through the game, as a restore would.
 void setShown(const BoardFixture& f, const QString& name, int value) {
     Game& game = f.board->game();
@@ -35,8 +31,6 @@ class TestKeyboard : public QObject {
     Q_OBJECT
 
 private slots:
-    void quickKeys_data();
-    void quickKeys();
     void firstMatchingCommandWins();
     void typedEntry_data();
     void typedEntry();
@@ -60,49 +54,6 @@ private slots:
     void optionsReturnRefreshesTheBoard();
 };
 
-// GIVEN a field value WHEN quick keys are pressed (focus on the game clock) THEN the value.
-void TestKeyboard::quickKeys_data() {
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<int>("start");
-    QTest::addColumn<QList<Stroke>>("keys");
-    QTest::addColumn<int>("expected");
-
-    QTest::newRow("home +1") << "digHome" << 0 << strokes({{Qt::Key_Insert}}) << 1;
-    QTest::newRow("home +2") << "digHome" << 0 << strokes({{Qt::Key_Home}}) << 2;
-    QTest::newRow("home +3") << "digHome" << 0 << strokes({{Qt::Key_PageUp}}) << 3;
-    QTest::newRow("home 198 +2 refused") << "digHome" << 198 << strokes({{Qt::Key_Home}}) << 198;
-    QTest::newRow("home 198 +1") << "digHome" << 198 << strokes({{Qt::Key_Insert}}) << 199;
-    QTest::newRow("cleared home +1 is 1") << "digHome" << -1 << strokes({{Qt::Key_Insert}}) << 1;
-    QTest::newRow("visitor +1 +2 +3")
-        << "digVisitor" << 0 << strokes({{Qt::Key_Delete}, {Qt::Key_End}, {Qt::Key_PageDown}}) << 6;
-    QTest::newRow("timeouts 0 then -1") << "digTimeoutsH" << 0 << strokes({{Qt::Key_F7}}) << -1;
-    QTest::newRow("timeouts -1 stays -1")
-        << "digTimeoutsH" << 0 << strokes({{Qt::Key_F7}, {Qt::Key_F7}}) << -1;
-    QTest::newRow("visitor timeouts 3 -1") << "digTimeoutsV" << 3 << strokes({{Qt::Key_F8}}) << 2;
-    QTest::newRow("period 9 stays") << "digPeriod" << 9 << strokes({{Qt::Key_P}}) << 9;
-    QTest::newRow("period 1 +1") << "digPeriod" << 1 << strokes({{Qt::Key_P}}) << 2;
-    QTest::newRow("team fouls past typed limit") << "digFoulsH" << 19 << strokes({{Qt::Key_F11}}) << 20;
-    QTest::newRow("team fouls to 99") << "digFoulsV" << 98 << strokes({{Qt::Key_F12}}) << 99;
-    QTest::newRow("team fouls 99 stays") << "digFoulsV" << 99 << strokes({{Qt::Key_F12}}) << 99;
-    QTest::newRow("shift does not matter")
-        << "digPeriod" << 1 << strokes({{Qt::Key_P, Qt::ShiftModifier}}) << 2;
-}
-
-void TestKeyboard::quickKeys() {
-    QFETCH(QString, field);
-    QFETCH(int, start);
-    QFETCH(QList<Stroke>, keys);
-    QFETCH(int, expected);
-    BoardFixture f;
-    DigitPanel* panel = f.field(qPrintable(field));
-    setShown(f, field, start);
-    f.focus("clkGame");
-    for (const Stroke& s : keys) {
-        f.key(s.key, s.modifiers);
-    }
-    QCOMPARE(panel->caption(), expected);
-}
-
 void TestKeyboard::firstMatchingCommandWins() {
     BoardFixture f;
     // Insert is both the buzzer key and the home +1 quick key: only the buzzer sounds.
@@ -117,74 +68,82 @@ void TestKeyboard::firstMatchingCommandWins() {
     QCOMPARE(f.buzzer->plays, 1);
 }
 
-// GIVEN a field at a value WHEN keys are typed into it THEN its value (and what waits).
+// GIVEN a field at a value WHEN keys are pressed, typed into it or (quick keys) with the focus on the game
+// clock THEN its value (and what waits).
 void TestKeyboard::typedEntry_data() {
     QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("focus");
     QTest::addColumn<int>("start");
     QTest::addColumn<QList<Stroke>>("keys");
     QTest::addColumn<int>("expected");
     QTest::addColumn<QString>("waiting");
 
+    const auto typed = [](const char* name, const char* field, int start, const QList<Stroke>& keys,
+                          int expected, const char* waiting) {
+        QTest::newRow(name) << QString(field) << QString(field) << start << keys << expected
+                            << QString(waiting);
+    };
+    const auto quick = [](const char* name, const char* field, int start, const QList<Stroke>& keys,
+                          int expected) {
+        QTest::addRow("quick key: %s", name)
+            << QString(field) << QStringLiteral("clkGame") << start << keys << expected << QString();
+    };
+
+    quick("home +1", "digHome", 0, {{Qt::Key_Insert}}, 1);
+    quick("home +2", "digHome", 0, {{Qt::Key_Home}}, 2);
+    quick("home +3", "digHome", 0, {{Qt::Key_PageUp}}, 3);
+    quick("home 198 +2 refused", "digHome", 198, {{Qt::Key_Home}}, 198);
+    quick("home 198 +1", "digHome", 198, {{Qt::Key_Insert}}, 199);
+    quick("cleared home +1 is 1", "digHome", -1, {{Qt::Key_Insert}}, 1);
+    quick("visitor +1 +2 +3", "digVisitor", 0, {{Qt::Key_Delete}, {Qt::Key_End}, {Qt::Key_PageDown}}, 6);
+    quick("timeouts 0 then -1", "digTimeoutsH", 0, {{Qt::Key_F7}}, -1);
+    quick("timeouts -1 stays -1", "digTimeoutsH", 0, {{Qt::Key_F7}, {Qt::Key_F7}}, -1);
+    quick("visitor timeouts 3 -1", "digTimeoutsV", 3, {{Qt::Key_F8}}, 2);
+    quick("period 9 stays", "digPeriod", 9, {{Qt::Key_P}}, 9);
+    quick("period 1 +1", "digPeriod", 1, {{Qt::Key_P}}, 2);
+    quick("team fouls past typed limit", "digFoulsH", 19, {{Qt::Key_F11}}, 20);
+    quick("team fouls to 99", "digFoulsV", 98, {{Qt::Key_F12}}, 99);
+    quick("team fouls 99 stays", "digFoulsV", 99, {{Qt::Key_F12}}, 99);
+    quick("shift does not matter", "digPeriod", 1, {{Qt::Key_P, Qt::ShiftModifier}}, 2);
+
     const Stroke enter{Qt::Key_Return};
     const Stroke plus{Qt::Key_Plus, Qt::ShiftModifier};
     const Stroke minus{Qt::Key_Minus};
-    QTest::newRow("12 Enter") << "digHome" << 5 << strokes({{Qt::Key_1}, {Qt::Key_2}, enter}) << 12 << "";
-    QTest::newRow("nothing until Enter")
-        << "digHome" << 5 << strokes({{Qt::Key_1}, {Qt::Key_2}}) << 5 << "12";
-    QTest::newRow("200 refused") << "digHome" << 5 << strokes({{Qt::Key_2}, {Qt::Key_0}, {Qt::Key_0}, enter})
-                                 << 5 << "";
-    QTest::newRow("twenty digits refused")
-        << "digHome" << 5
-        << strokes({{Qt::Key_9}, {Qt::Key_9}, {Qt::Key_9}, {Qt::Key_9}, {Qt::Key_9}, {Qt::Key_9}, {Qt::Key_9},
-                    {Qt::Key_9}, {Qt::Key_9}, {Qt::Key_9}, {Qt::Key_9}, {Qt::Key_9}, {Qt::Key_9}, {Qt::Key_9},
-                    {Qt::Key_9}, {Qt::Key_9}, {Qt::Key_9}, {Qt::Key_9}, {Qt::Key_9}, {Qt::Key_9}, enter})
-        << 5 << "";
-    QTest::newRow("plus 3 acts at the 3") << "digHome" << 5 << strokes({plus, {Qt::Key_3}}) << 8 << "";
-    QTest::newRow("plus 1 2 leaves the 2")
-        << "digHome" << 5 << strokes({plus, {Qt::Key_1}, {Qt::Key_2}}) << 6 << "2";
-    QTest::newRow("1 minus 2 is cleared") << "digHome" << 1 << strokes({minus, {Qt::Key_2}}) << -1 << "";
-    QTest::newRow("0 minus 2 refused") << "digHome" << 0 << strokes({minus, {Qt::Key_2}}) << 0 << "";
-    QTest::newRow("minus minus 3 adds")
-        << "digHome" << 5 << strokes({minus, minus, {Qt::Key_3}, enter}) << 8 << "";
-    QTest::newRow("plus minus 3 subtracts")
-        << "digHome" << 5 << strokes({plus, minus, {Qt::Key_3}, enter}) << 2 << "";
-    QTest::newRow("plus alone on cleared writes 0") << "digHome" << -1 << strokes({plus, enter}) << 0 << "";
-    QTest::newRow("1 clear 2 Enter is 12")
-        << "digHome" << 5 << strokes({{Qt::Key_1}, {Qt::Key_Backspace}, {Qt::Key_2}, enter}) << 12 << "";
-    QTest::newRow("clear keeps typing")
-        << "digHome" << 5 << strokes({{Qt::Key_1}, {Qt::Key_Backspace}}) << -1 << "1";
-    QTest::newRow("Space discards") << "digHome" << 5 << strokes({{Qt::Key_1}, {Qt::Key_Space}, enter}) << 5
-                                    << "";
-    QTest::newRow("Enter alone changes nothing") << "digHome" << 5 << strokes({enter}) << 5 << "";
-    QTest::newRow("keypad digits and Enter")
-        << "digHome" << 5 << strokes({{Qt::Key_1, Keypad}, {Qt::Key_2, Keypad}, {Qt::Key_Enter, Keypad}})
-        << 12 << "";
-    QTest::newRow("keypad plus") << "digHome" << 5 << strokes({{Qt::Key_Plus, Keypad}, {Qt::Key_3, Keypad}})
-                                 << 8 << "";
-    QTest::newRow("keypad minus") << "digVisitor" << 5 << strokes({{Qt::Key_Minus, Keypad}, {Qt::Key_3}}) << 2
-                                  << "";
-    QTest::newRow("shifted digit is the digit")
-        << "digHome" << 5 << strokes({{Qt::Key_Exclam, Qt::ShiftModifier}, enter}) << 1 << "";
-    QTest::newRow("points ignored") << "digHome" << 5
-                                    << strokes({{Qt::Key_1}, {Qt::Key_Period}, {Qt::Key_2}, enter}) << 12
-                                    << "";
-    QTest::newRow("period takes a digit at once") << "digPeriod" << 1 << strokes({{Qt::Key_4}}) << 4 << "";
-    QTest::newRow("period 1 then 2") << "digPeriod" << 1 << strokes({{Qt::Key_1}, {Qt::Key_2}}) << 2 << "";
-    QTest::newRow("team fouls typed stop at 19")
-        << "digFoulsH" << 19 << strokes({plus, {Qt::Key_1}}) << 19 << "";
-    QTest::newRow("player 99") << "digPlayerFoul" << 0 << strokes({{Qt::Key_9}, {Qt::Key_9}, enter}) << 99
-                               << "";
-    QTest::newRow("player 100 refused")
-        << "digPlayerFoul" << 7 << strokes({{Qt::Key_1}, {Qt::Key_0}, {Qt::Key_0}, enter}) << 7 << "";
-    QTest::newRow("player's fouls take a digit") << "digFouls" << 0 << strokes({{Qt::Key_5}}) << 5 << "";
-    QTest::newRow("timeouts take a digit")
-        << "digTimeoutsV" << 0 << strokes({{Qt::Key_3, Keypad}}) << 3 << "";
-    QTest::newRow("clear on a one-digit field")
-        << "digTimeoutsH" << 4 << strokes({{Qt::Key_Backspace}}) << -1 << "";
+    typed("12 Enter", "digHome", 5, {{Qt::Key_1}, {Qt::Key_2}, enter}, 12, "");
+    typed("nothing until Enter", "digHome", 5, {{Qt::Key_1}, {Qt::Key_2}}, 5, "12");
+    typed("200 refused", "digHome", 5, {{Qt::Key_2}, {Qt::Key_0}, {Qt::Key_0}, enter}, 5, "");
+    typed("twenty digits refused", "digHome", 5, QList<Stroke>(20, {Qt::Key_9}) << enter, 5, "");
+    typed("plus 3 acts at the 3", "digHome", 5, {plus, {Qt::Key_3}}, 8, "");
+    typed("plus 1 2 leaves the 2", "digHome", 5, {plus, {Qt::Key_1}, {Qt::Key_2}}, 6, "2");
+    typed("1 minus 2 is cleared", "digHome", 1, {minus, {Qt::Key_2}}, -1, "");
+    typed("0 minus 2 refused", "digHome", 0, {minus, {Qt::Key_2}}, 0, "");
+    typed("minus minus 3 adds", "digHome", 5, {minus, minus, {Qt::Key_3}, enter}, 8, "");
+    typed("plus minus 3 subtracts", "digHome", 5, {plus, minus, {Qt::Key_3}, enter}, 2, "");
+    typed("plus alone on cleared writes 0", "digHome", -1, {plus, enter}, 0, "");
+    typed("1 clear 2 Enter is 12", "digHome", 5, {{Qt::Key_1}, {Qt::Key_Backspace}, {Qt::Key_2}, enter}, 12,
+          "");
+    typed("clear keeps typing", "digHome", 5, {{Qt::Key_1}, {Qt::Key_Backspace}}, -1, "1");
+    typed("Space discards", "digHome", 5, {{Qt::Key_1}, {Qt::Key_Space}, enter}, 5, "");
+    typed("Enter alone changes nothing", "digHome", 5, {enter}, 5, "");
+    typed("keypad digits and Enter", "digHome", 5,
+          {{Qt::Key_1, Keypad}, {Qt::Key_2, Keypad}, {Qt::Key_Enter, Keypad}}, 12, "");
+    typed("keypad plus", "digHome", 5, {{Qt::Key_Plus, Keypad}, {Qt::Key_3, Keypad}}, 8, "");
+    typed("keypad minus", "digVisitor", 5, {{Qt::Key_Minus, Keypad}, {Qt::Key_3}}, 2, "");
+    typed("shifted digit is the digit", "digHome", 5, {{Qt::Key_Exclam, Qt::ShiftModifier}, enter}, 1, "");
+    typed("points ignored", "digHome", 5, {{Qt::Key_1}, {Qt::Key_Period}, {Qt::Key_2}, enter}, 12, "");
+    typed("period takes a digit at once", "digPeriod", 1, {{Qt::Key_4}}, 4, "");
+    typed("period 1 then 2", "digPeriod", 1, {{Qt::Key_1}, {Qt::Key_2}}, 2, "");
+    typed("team fouls typed stop at 19", "digFoulsH", 19, {plus, {Qt::Key_1}}, 19, "");
+    typed("player 99", "digPlayerFoul", 0, {{Qt::Key_9}, {Qt::Key_9}, enter}, 99, "");
+    typed("player 100 refused", "digPlayerFoul", 7, {{Qt::Key_1}, {Qt::Key_0}, {Qt::Key_0}, enter}, 7, "");
+    typed("player's fouls take a digit", "digFouls", 0, {{Qt::Key_5}}, 5, "");
+    typed("timeouts take a digit", "digTimeoutsV", 0, {{Qt::Key_3, Keypad}}, 3, "");
+    typed("clear on a one-digit field", "digTimeoutsH", 4, {{Qt::Key_Backspace}}, -1, "");
 }
 
 void TestKeyboard::typedEntry() {
     QFETCH(QString, field);
+    QFETCH(QString, focus);
     QFETCH(int, start);
     QFETCH(QList<Stroke>, keys);
     QFETCH(int, expected);
@@ -192,7 +151,7 @@ void TestKeyboard::typedEntry() {
     BoardFixture f;
     DigitPanel* panel = f.field(qPrintable(field));
     setShown(f, field, start);
-    f.focus(qPrintable(field));
+    f.focus(qPrintable(focus));
     for (const Stroke& s : keys) {
         f.key(s.key, s.modifiers);
     }
@@ -360,6 +319,8 @@ void TestKeyboard::possession() {
     QFETCH(QString, actions);
     QFETCH(int, who);
     BoardFixture f;
+    const QMap<QChar, Qt::Key> arrows{
+        {u'L', Qt::Key_Left}, {u'R', Qt::Key_Right}, {u'U', Qt::Key_Up}, {u'D', Qt::Key_Down}};
     for (QChar a : actions) {
         switch (a.unicode()) {
         case 'H':
@@ -377,18 +338,8 @@ void TestKeyboard::possession() {
             QTest::mouseDClick(f.board->windowHandle(), Qt::LeftButton, {}, centre);
             break;
         }
-        case 'L':
-            f.key(Qt::Key_Left);
-            break;
-        case 'R':
-            f.key(Qt::Key_Right);
-            break;
-        case 'U':
-            f.key(Qt::Key_Up);
-            break;
-        case 'D':
-            f.key(Qt::Key_Down);
-            break;
+        default:
+            f.key(arrows.value(a));
         }
     }
     QCOMPARE(int(f.board->WhoPoss()), who);

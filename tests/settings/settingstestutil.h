@@ -4,6 +4,7 @@
 #include "settings/settingsstore.h"
 
 #include <QString>
+#include <set>
 
 // What the settings tests share: a store written key by key, and a record loaded from it as
 // a program installed in ExeDir would load it.
@@ -11,6 +12,16 @@ namespace settingstest {
 
 inline const QString App = QStringLiteral("Ravenmark");
 inline const QString ExeDir = QStringLiteral("/opt/ravenmark/bin");
+
+// What a key table without its first quick key sends back to their defaults: the main keys and the
+// score and foul quick keys.
+inline const std::set<SettingId> ResetWithScoreH1{
+    SettingId::StartStopClockKey, SettingId::ResetClockKey, SettingId::ResetShotClockKey,
+    SettingId::ClockSwitchKey,    SettingId::ClearKey,      SettingId::BuzzerKey,
+    SettingId::QScoreH2,          SettingId::QScoreH3,      SettingId::QScoreV1,
+    SettingId::QScoreV2,          SettingId::QScoreV3,      SettingId::QFoulH1,
+    SettingId::QFoulV1,
+};
 
 inline void put(SettingsStore& store, SettingId id, const QString& text) {
     const SettingKey& key = settingKey(id);

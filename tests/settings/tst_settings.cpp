@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QTest>
+#include <algorithm>
 
 namespace {
 
@@ -48,6 +49,11 @@ MemorySettingsStore storeWithAllKeysBound(std::optional<SettingId> except = std:
     return store;
 }
 
+// A row of text stored under `id` and the text the loaded field then holds.
+void storedRow(const char* name, SettingId id, const QString& stored, const QString& expected) {
+    QTest::newRow(name) << id << stored << expected;
+}
+
 } // namespace
 
 class TestSettings : public QObject {
@@ -62,14 +68,10 @@ private slots:
     void loadNeverWrites();
     void ledSelectedFollowsLoadedFormBack_data();
     void ledSelectedFollowsLoadedFormBack();
-    void missingQScoreH1RestoresKeys_data();
-    void missingQScoreH1RestoresKeys();
-    void isKeyCodeNoRestoresMainKeys_data();
-    void isKeyCodeNoRestoresMainKeys();
+    void keysRestored_data();
+    void keysRestored();
     void unusableTextTakesDefault_data();
     void unusableTextTakesDefault();
-    void megabyteOfText_data();
-    void megabyteOfText();
     void parseStoredNumber_data();
     void parseStoredNumber();
     void storedTextLoadsBackUnchanged();
@@ -218,18 +220,16 @@ void TestSettings::ledSelectedFollowsLoadedFormBack_data() {
     QTest::addColumn<QString>("ledSelected");
     QTest::addColumn<std::int32_t>("expected");
 
-    QTest::newRow("stored FormBack, no LEDSelected") << "255"
-                                                     << "" << 255;
-    QTest::newRow("neither stored") << ""
-                                    << "" << 4210752;
-    QTest::newRow("both stored") << "255"
-                                 << "16" << 16;
-    QTest::newRow("unreadable FormBack") << "grey"
-                                         << "" << 4210752;
-    QTest::newRow("unreadable LEDSelected") << "255"
-                                            << "blue" << 255;
-    QTest::newRow("LEDSelected beyond int32") << "65280"
-                                              << "4294967295" << 65280;
+    const auto row = [](const char* name, const char* formBack, const char* ledSelected,
+                        std::int32_t expected) {
+        QTest::newRow(name) << QString::fromUtf8(formBack) << QString::fromUtf8(ledSelected) << expected;
+    };
+    row("stored FormBack, no LEDSelected", "255", "", 255);
+    row("neither stored", "", "", 4210752);
+    row("both stored", "255", "16", 16);
+    row("unreadable FormBack", "grey", "", 4210752);
+    row("unreadable LEDSelected", "255", "blue", 255);
+    row("LEDSelected beyond int32", "65280", "4294967295", 65280);
 }
 
 void TestSettings::ledSelectedFollowsLoadedFormBack() {
@@ -247,85 +247,65 @@ void TestSettings::ledSelectedFollowsLoadedFormBack() {
     QCOMPARE(load(store).LEDSelected, expected);
 }
 
-void TestSettings::missingQScoreH1RestoresKeys_data() {
-    QTest::addColumn<QString>("scoreH1"); // null: not stored
-    QTest::addColumn<bool>("restored");
-
-    QTest::newRow("absent") << QString() << true;
-    QTest::newRow("stored 0") << "0" << true;
-    QTest::newRow("stored -0") << "-0" << true;
-    QTest::newRow("stored 0.4, rounds to 0") << "0.4" << true;
-    QTest::newRow("unreadable counts as absent") << "Insert" << true;
-    QTest::newRow("beyond int16 counts as absent") << "70000" << true;
-    QTest::newRow("empty text counts as absent") << "" << true;
-    QTest::newRow("stored 90") << "90" << false;
-    QTest::newRow("stored -1") << "-1" << false;
-    QTest::newRow("stored 0.6, rounds to 1") << "0.6" << false;
-}
-
-void TestSettings::missingQScoreH1RestoresKeys() {
-    QFETCH(QString, scoreH1);
-    QFETCH(bool, restored);
-
-    // GIVEN every key bound to a non-default code and confirmed by the options dialog,
-    // QScoreH1 as the row says
-    MemorySettingsStore store = storeWithAllKeysBound(SettingId::QScoreH1);
-    put(store, SettingId::IsKeyCode, QStringLiteral("Yes"));
-    if (!scoreH1.isNull()) {
-        put(store, SettingId::QScoreH1, scoreH1);
-    }
-
-    // WHEN the settings load
-    const SettingsRecord record = load(store);
-    const SettingsRecord defaults = load(MemorySettingsStore());
-
-    // THEN the main keys and the score and foul quick keys are restored or kept together ...
-    for (SettingId id : MainKeys) {
-        QCOMPARE(textOf(record, id), restored ? textOf(defaults, id) : boundCode(id));
-    }
-    for (SettingId id : {SettingId::QScoreH2, SettingId::QScoreH3, SettingId::QScoreV1, SettingId::QScoreV2,
-                         SettingId::QScoreV3, SettingId::QFoulH1, SettingId::QFoulV1}) {
-        QCOMPARE(textOf(record, id), restored ? textOf(defaults, id) : boundCode(id));
-    }
-    QCOMPARE(qint64(record.QScoreH1), restored ? qint64(45) : *::parseStoredNumber(scoreH1));
-    // ... while QPeriod1, QTOLH1 and QTOLV1 keep what was stored
-    for (SettingId id : {SettingId::QPeriod1, SettingId::QTOLH1, SettingId::QTOLV1}) {
-        QCOMPARE(textOf(record, id), boundCode(id));
-    }
-}
-
-void TestSettings::isKeyCodeNoRestoresMainKeys_data() {
+// GIVEN every key bound to a code no default uses, IsKeyCode and QScoreH1 as the row says
+// WHEN the settings load THEN the main keys, and the score and foul quick keys, are restored or
+// keep what was stored; QPeriod1, QTOLH1 and QTOLV1 always keep theirs.
+void TestSettings::keysRestored_data() {
     QTest::addColumn<QString>("isKeyCode"); // null: not stored
-    QTest::addColumn<bool>("restored");
+    QTest::addColumn<QString>("scoreH1");   // null: not stored
+    QTest::addColumn<bool>("mainRestored");
+    QTest::addColumn<bool>("quickRestored");
 
-    QTest::newRow("absent") << QString() << true;
-    QTest::newRow("No") << "No" << true;
-    QTest::newRow("Yes") << "Yes" << false;
-    QTest::newRow("no (lower case)") << "no" << false;
-    QTest::newRow("NO (upper case)") << "NO" << false;
-    QTest::newRow("empty text") << "" << false;
-    QTest::newRow("No with a blank") << " No" << false;
+    // Confirmed by the options dialog, the key table is given up only without its first quick key.
+    const auto scoreH1 = [](const char* name, const QString& text, bool restored) {
+        QTest::addRow("QScoreH1 %s", name) << QStringLiteral("Yes") << text << restored << restored;
+    };
+    scoreH1("absent", QString(), true);
+    scoreH1("stored 0", "0", true);
+    scoreH1("stored -0", "-0", true);
+    scoreH1("stored 0.4, rounds to 0", "0.4", true);
+    scoreH1("unreadable counts as absent", "Insert", true);
+    scoreH1("beyond int16 counts as absent", "70000", true);
+    scoreH1("empty text counts as absent", "", true);
+    scoreH1("stored 90", "90", false);
+    scoreH1("stored -1", "-1", false);
+    scoreH1("stored 0.6, rounds to 1", "0.6", false);
+    // QScoreH1 stored: IsKeyCode decides for the main keys and never touches the quick keys.
+    const auto keyCode = [](const char* name, const QString& text, bool restored) {
+        QTest::addRow("IsKeyCode %s", name) << text << boundCode(SettingId::QScoreH1) << restored << false;
+    };
+    keyCode("absent", QString(), true);
+    keyCode("No", "No", true);
+    keyCode("Yes", "Yes", false);
+    keyCode("no (lower case)", "no", false);
+    keyCode("NO (upper case)", "NO", false);
+    keyCode("empty text", "", false);
+    keyCode("No with a blank", " No", false);
 }
 
-void TestSettings::isKeyCodeNoRestoresMainKeys() {
+void TestSettings::keysRestored() {
     QFETCH(QString, isKeyCode);
-    QFETCH(bool, restored);
+    QFETCH(QString, scoreH1);
+    QFETCH(bool, mainRestored);
+    QFETCH(bool, quickRestored);
 
-    // GIVEN every key bound to a non-default code, QScoreH1 among them
-    MemorySettingsStore store = storeWithAllKeysBound();
-    if (!isKeyCode.isNull()) {
-        put(store, SettingId::IsKeyCode, isKeyCode);
+    MemorySettingsStore store = storeWithAllKeysBound(SettingId::QScoreH1);
+    for (const auto& [id, text] :
+         {std::pair{SettingId::IsKeyCode, isKeyCode}, {SettingId::QScoreH1, scoreH1}}) {
+        if (!text.isNull()) {
+            put(store, id, text);
+        }
     }
-
-    // WHEN the settings load
     const SettingsRecord record = load(store);
     const SettingsRecord defaults = load(MemorySettingsStore());
 
-    // THEN the main keys follow IsKeyCode, and the quick keys are never touched by it
-    for (SettingId id : MainKeys) {
+    for (SettingId id : ResetWithScoreH1) {
+        const bool restored =
+            std::ranges::find(MainKeys, id) != MainKeys.end() ? mainRestored : quickRestored;
         QCOMPARE(textOf(record, id), restored ? textOf(defaults, id) : boundCode(id));
     }
-    for (SettingId id : QuickKeys) {
+    QCOMPARE(qint64(record.QScoreH1), quickRestored ? qint64(45) : *::parseStoredNumber(scoreH1));
+    for (SettingId id : {SettingId::QPeriod1, SettingId::QTOLH1, SettingId::QTOLV1}) {
         QCOMPARE(textOf(record, id), boundCode(id));
     }
 }
@@ -335,95 +315,65 @@ void TestSettings::unusableTextTakesDefault_data() {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("colour: not a number") << SettingId::TimeColor << "orange"
-                                          << "33023";
-    QTest::newRow("colour: hex") << SettingId::TimeColor << "&H80FF"
-                                 << "33023";
-    QTest::newRow("colour: 0x hex") << SettingId::TimeColor << "0x80FF"
-                                    << "33023";
-    QTest::newRow("colour: int32 max") << SettingId::ScoreColor << "2147483647"
-                                       << "2147483647";
-    QTest::newRow("colour: one past int32 max") << SettingId::ScoreColor << "2147483648"
-                                                << "255";
-    QTest::newRow("colour: int32 min") << SettingId::ScoreColor << "-2147483648"
-                                       << "-2147483648";
-    QTest::newRow("colour: one below int32 min") << SettingId::ScoreColor << "-2147483649"
-                                                 << "255";
-    QTest::newRow("colour: beyond 64 bits") << SettingId::ScoreColor << "99999999999999999999"
-                                            << "255";
-    QTest::newRow("yes/no: Yes") << SettingId::FeedEnabled << "Yes"
-                                 << "Yes";
-    QTest::newRow("yes/no: lower case is not Yes") << SettingId::FeedEnabled << "yes"
-                                                   << "No";
-    QTest::newRow("yes/no: a number") << SettingId::FeedNetwork << "1"
-                                      << "No";
-    QTest::newRow("int16: 99999") << SettingId::ShotClockResetTime << "99999"
-                                  << "35";
-    QTest::newRow("int16: max") << SettingId::ShotClockResetTime << "32767"
-                                << "32767";
-    QTest::newRow("int16: one past max") << SettingId::ShotClockResetTime << "32768"
-                                         << "35";
-    QTest::newRow("int16: min") << SettingId::LEDType << "-32768"
-                                << "-32768";
-    QTest::newRow("int16: one below min") << SettingId::LEDType << "-32769"
-                                          << "0";
-    QTest::newRow("int16: max and a half rounds out of range") << SettingId::BonusOuter << "32767.5"
-                                                               << "10";
-    QTest::newRow("int16: just under max and a half") << SettingId::BonusOuter << "32766.5"
-                                                      << "32766";
-    QTest::newRow("quick key: 99999") << SettingId::QPeriod1 << "99999"
-                                      << "80";
-    QTest::newRow("empty text") << SettingId::BonusInner << ""
-                                << "7";
-    QTest::newRow("blanks only") << SettingId::BonusInner << "   "
-                                 << "7";
-    QTest::newRow("leading and trailing blanks") << SettingId::BonusInner << "  5\t"
-                                                 << "5";
-    QTest::newRow("plus sign") << SettingId::BonusInner << "+5"
-                               << "5";
-    QTest::newRow("no selected style") << SettingId::LEDType << "-1"
-                                       << "-1";
-    QTest::newRow("fraction rounds down") << SettingId::BonusInner << "4.49"
-                                          << "4";
-    QTest::newRow("fraction rounds up") << SettingId::BonusInner << "4.51"
-                                        << "5";
-    QTest::newRow("half rounds to even, down") << SettingId::BonusInner << "4.5"
-                                               << "4";
-    QTest::newRow("half rounds to even, up") << SettingId::BonusInner << "5.5"
-                                             << "6";
-    QTest::newRow("just over half rounds up") << SettingId::BonusInner << "4.5000000001"
-                                              << "5";
-    QTest::newRow("digits then letters") << SettingId::BonusInner << "12abc"
-                                         << "7";
-    QTest::newRow("grouped digits") << SettingId::GamePeriod << "1,000"
-                                    << "0";
-    QTest::newRow("decimal comma") << SettingId::BonusInner << "4,5"
-                                   << "7";
-    QTest::newRow("exponent") << SettingId::BonusInner << "1e1"
-                              << "7";
-    QTest::newRow("two numbers") << SettingId::BonusInner << "1 2"
-                                 << "7";
-    QTest::newRow("sign alone") << SettingId::BonusInner << "-"
-                                << "7";
-    QTest::newRow("point alone") << SettingId::BonusInner << "."
-                                 << "7";
-    QTest::newRow("full-width digits") << SettingId::BonusInner << QString::fromUtf8("\uFF19") << "7";
-    QTest::newRow("NumLockForce beyond int32") << SettingId::NumLockForce << "4294967296"
-                                               << "0";
-    QTest::newRow("TeamSize fraction kept") << SettingId::TeamSize << "30.5"
-                                            << "30.5";
-    QTest::newRow("TeamSize not a number") << SettingId::TeamSize << "large"
-                                           << "24";
-    QTest::newRow("TeamSize empty") << SettingId::TeamSize << ""
-                                    << "24";
-    QTest::newRow("TeamSize beyond 64 bits") << SettingId::TeamSize << "99999999999999999999"
-                                             << "24";
-    QTest::newRow("text taken verbatim") << SettingId::TitleText << "  12 "
-                                         << "  12 ";
-    QTest::newRow("empty title kept") << SettingId::TitleText << ""
-                                      << "";
-    QTest::newRow("buzzer file verbatim") << SettingId::BuzzerFile << "C:\\sounds\\horn.wav"
-                                          << "C:\\sounds\\horn.wav";
+    storedRow("colour: not a number", SettingId::TimeColor, "orange", "33023");
+    storedRow("colour: hex", SettingId::TimeColor, "&H80FF", "33023");
+    storedRow("colour: 0x hex", SettingId::TimeColor, "0x80FF", "33023");
+    storedRow("colour: int32 max", SettingId::ScoreColor, "2147483647", "2147483647");
+    storedRow("colour: one past int32 max", SettingId::ScoreColor, "2147483648", "255");
+    storedRow("colour: int32 min", SettingId::ScoreColor, "-2147483648", "-2147483648");
+    storedRow("colour: one below int32 min", SettingId::ScoreColor, "-2147483649", "255");
+    storedRow("colour: beyond 64 bits", SettingId::ScoreColor, "99999999999999999999", "255");
+    storedRow("yes/no: Yes", SettingId::FeedEnabled, "Yes", "Yes");
+    storedRow("yes/no: lower case is not Yes", SettingId::FeedEnabled, "yes", "No");
+    storedRow("yes/no: a number", SettingId::FeedNetwork, "1", "No");
+    storedRow("int16: 99999", SettingId::ShotClockResetTime, "99999", "35");
+    storedRow("int16: max", SettingId::ShotClockResetTime, "32767", "32767");
+    storedRow("int16: one past max", SettingId::ShotClockResetTime, "32768", "35");
+    storedRow("int16: min", SettingId::LEDType, "-32768", "-32768");
+    storedRow("int16: one below min", SettingId::LEDType, "-32769", "0");
+    storedRow("int16: max and a half rounds out of range", SettingId::BonusOuter, "32767.5", "10");
+    storedRow("int16: just under max and a half", SettingId::BonusOuter, "32766.5", "32766");
+    storedRow("quick key: 99999", SettingId::QPeriod1, "99999", "80");
+    storedRow("empty text", SettingId::BonusInner, "", "7");
+    storedRow("blanks only", SettingId::BonusInner, "   ", "7");
+    storedRow("leading and trailing blanks", SettingId::BonusInner, "  5\t", "5");
+    storedRow("plus sign", SettingId::BonusInner, "+5", "5");
+    storedRow("no selected style", SettingId::LEDType, "-1", "-1");
+    storedRow("fraction rounds down", SettingId::BonusInner, "4.49", "4");
+    storedRow("fraction rounds up", SettingId::BonusInner, "4.51", "5");
+    storedRow("half rounds to even, down", SettingId::BonusInner, "4.5", "4");
+    storedRow("half rounds to even, up", SettingId::BonusInner, "5.5", "6");
+    storedRow("just over half rounds up", SettingId::BonusInner, "4.5000000001", "5");
+    storedRow("digits then letters", SettingId::BonusInner, "12abc", "7");
+    storedRow("grouped digits", SettingId::GamePeriod, "1,000", "0");
+    storedRow("decimal comma", SettingId::BonusInner, "4,5", "7");
+    storedRow("exponent", SettingId::BonusInner, "1e1", "7");
+    storedRow("two numbers", SettingId::BonusInner, "1 2", "7");
+    storedRow("sign alone", SettingId::BonusInner, "-", "7");
+    storedRow("point alone", SettingId::BonusInner, ".", "7");
+    storedRow("full-width digits", SettingId::BonusInner, QString::fromUtf8("\uFF19"), "7");
+    storedRow("NumLockForce beyond int32", SettingId::NumLockForce, "4294967296", "0");
+    storedRow("TeamSize fraction kept", SettingId::TeamSize, "30.5", "30.5");
+    storedRow("TeamSize not a number", SettingId::TeamSize, "large", "24");
+    storedRow("TeamSize empty", SettingId::TeamSize, "", "24");
+    storedRow("TeamSize beyond 64 bits", SettingId::TeamSize, "99999999999999999999", "24");
+    storedRow("text taken verbatim", SettingId::TitleText, "  12 ", "  12 ");
+    storedRow("empty title kept", SettingId::TitleText, "", "");
+    storedRow("buzzer file verbatim", SettingId::BuzzerFile, "C:\\sounds\\horn.wav", "C:\\sounds\\horn.wav");
+
+    // A megabyte of text: how long it takes is measured in bench_settings_parse; a scan that never
+    // ends runs into the test's time limit.
+    const qsizetype megabyte = 1 << 20;
+    storedRow("megabyte: digits, int16", SettingId::ShotClockResetTime, QString(megabyte, u'9'), "35");
+    storedRow("megabyte: digits, colour", SettingId::FormBack, QString(megabyte, u'1'), "4210752");
+    storedRow("megabyte: digits, TeamSize", SettingId::TeamSize, QString(megabyte, u'1'), "24");
+    storedRow("megabyte: letters", SettingId::BonusOuter, QString(megabyte, u'x'), "10");
+    storedRow("megabyte: letters, TeamSize", SettingId::TeamSize, QString(megabyte, u'x'), "24");
+    storedRow("megabyte: zeros then a digit", SettingId::BonusOuter, QString(megabyte, u'0') + u'9', "9");
+    storedRow("megabyte: a megabyte of decimals", SettingId::BonusOuter, "8." + QString(megabyte, u'0'), "8");
+    storedRow("megabyte: half, decided by the last decimal", SettingId::BonusOuter,
+              "8.5" + QString(megabyte, u'0') + u'1', "9");
+    storedRow("megabyte: blanks", SettingId::BonusOuter, QString(megabyte, u' '), "10");
 }
 
 void TestSettings::unusableTextTakesDefault() {
@@ -434,37 +384,6 @@ void TestSettings::unusableTextTakesDefault() {
     MemorySettingsStore store;
     put(store, id, stored);
     QCOMPARE(textOf(load(store), id), expected);
-}
-
-void TestSettings::megabyteOfText_data() {
-    QTest::addColumn<SettingId>("id");
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QString>("expected");
-
-    const qsizetype megabyte = 1 << 20;
-    QTest::newRow("digits, int16") << SettingId::ShotClockResetTime << QString(megabyte, u'9') << "35";
-    QTest::newRow("digits, colour") << SettingId::FormBack << QString(megabyte, u'1') << "4210752";
-    QTest::newRow("digits, TeamSize") << SettingId::TeamSize << QString(megabyte, u'1') << "24";
-    QTest::newRow("letters") << SettingId::BonusOuter << QString(megabyte, u'x') << "10";
-    QTest::newRow("letters, TeamSize") << SettingId::TeamSize << QString(megabyte, u'x') << "24";
-    QTest::newRow("zeros then a digit") << SettingId::BonusOuter << QString(megabyte, u'0') + u'9' << "9";
-    QTest::newRow("a megabyte of decimals") << SettingId::BonusOuter << "8." + QString(megabyte, u'0') << "8";
-    QTest::newRow("half, decided by the last decimal")
-        << SettingId::BonusOuter << "8.5" + QString(megabyte, u'0') + u'1' << "9";
-    QTest::newRow("blanks") << SettingId::BonusOuter << QString(megabyte, u' ') << "10";
-}
-
-void TestSettings::megabyteOfText() {
-    QFETCH(SettingId, id);
-    QFETCH(QString, stored);
-    QFETCH(QString, expected);
-
-    MemorySettingsStore store;
-    put(store, id, stored);
-    // How long it takes is measured in bench_settings_parse; a scan that never ends runs
-    // into the test's time limit.
-    const SettingsRecord record = load(store);
-    QCOMPARE(textOf(record, id), expected);
 }
 
 void TestSettings::parseStoredNumber_data() {

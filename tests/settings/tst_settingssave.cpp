@@ -12,7 +12,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <set>
 #include <sys/stat.h>
 
 namespace {
@@ -238,21 +237,8 @@ void TestSettingsSave::garbageTakesThatKeysDefaultOnly() {
     QVERIFY(textOf(loaded, id) != textOf(stored, id));
     // ... and every other key keeps its stored value (an absent QScoreH1 also sends the
     // main keys and the score and foul quick keys back to their defaults)
-    const std::set<SettingId> resetWithScoreH1{SettingId::StartStopClockKey,
-                                               SettingId::ResetClockKey,
-                                               SettingId::ResetShotClockKey,
-                                               SettingId::ClockSwitchKey,
-                                               SettingId::ClearKey,
-                                               SettingId::BuzzerKey,
-                                               SettingId::QScoreH2,
-                                               SettingId::QScoreH3,
-                                               SettingId::QScoreV1,
-                                               SettingId::QScoreV2,
-                                               SettingId::QScoreV3,
-                                               SettingId::QFoulH1,
-                                               SettingId::QFoulV1};
     for (const SettingKey& key : settingKeys()) {
-        if (key.id == id || (id == SettingId::QScoreH1 && resetWithScoreH1.contains(key.id))) {
+        if (key.id == id || (id == SettingId::QScoreH1 && ResetWithScoreH1.contains(key.id))) {
             continue;
         }
         QVERIFY2(storedText(loaded, key) == storedText(stored, key), key.key);

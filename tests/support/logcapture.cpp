@@ -41,10 +41,22 @@ QStringList LogCapture::linesWithCategory() const {
     return result;
 }
 
+QStringList LogCapture::linesOf(QtMsgType type) const {
+    const QMutexLocker lock(&g_mutex);
+    QStringList result;
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        if (m_types[i] == type) {
+            result << m_lines[i];
+        }
+    }
+    return result;
+}
+
 void LogCapture::clear() {
     const QMutexLocker lock(&g_mutex);
     m_lines.clear();
     m_categories.clear();
+    m_types.clear();
 }
 
 void LogCapture::handle(QtMsgType type, const QMessageLogContext& context, const QString& text) {
@@ -60,6 +72,7 @@ void LogCapture::handle(QtMsgType type, const QMessageLogContext& context, const
             QByteArrayView(context.category).startsWith(QByteArrayView(capture.m_category))) {
             capture.m_lines << text;
             capture.m_categories << QString::fromLatin1(context.category);
+            capture.m_types << type;
         }
     }
     if (previous) {

@@ -2,11 +2,12 @@
 
 // What the program logs while a test runs, for the tests that count log lines.
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
 
-// Collects, for its lifetime, the warnings and worse logged in every category whose
+// Collects, for its lifetime, the information, warnings and worse logged in every category whose
 // name starts with `category` ("ravenmark.settings", or "ravenmark." for all of ours).
 // Every message still goes on to the handler before it. Safe to log into from any thread.
 class LogCapture {
@@ -20,6 +21,8 @@ public:
     QStringList lines() const;
     // "category: text", in order.
     QStringList linesWithCategory() const;
+    // The texts logged at that level (QtInfoMsg, QtWarningMsg …), in order.
+    QStringList linesOf(QtMsgType type) const;
     void clear();
 
 private:
@@ -30,4 +33,5 @@ private:
     LogCapture* m_outer = nullptr;
     QStringList m_lines;
     QStringList m_categories;
+    QList<QtMsgType> m_types;
 };

@@ -1,59 +1,13 @@
 #pragma once
 
-// Shared by the game record's tests: a private record file, the record's log lines, events to
-// write, and the storage made unwritable for real, also when the tests run as root.
+// Shared by the game record's tests: a private record file, events to write, and what was written.
 #include "record/recorddatabase.h"
 #include "record/recordtypes.h"
 
 #include <QDir>
-#include <QMutex>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
-#include <sys/stat.h>
-#include <unistd.h>
-
-// Collects what the record logs, from whichever thread.
-class RecordLog {
-public:
-    RecordLog() {
-        s_current = this;
-        m_previous = qInstallMessageHandler(&RecordLog::handle);
-    }
-    ~RecordLog() {
-        qInstallMessageHandler(m_previous);
-        s_current = nullptr;
-    }
-    QStringList warnings() const {
-        QMutexLocker lock(&m_mutex);
-        return m_warnings;
-    }
-    QStringList infos() const {
-        QMutexLocker lock(&m_mutex);
-        return m_infos;
-    }
-    void clear() {
-        QMutexLocker lock(&m_mutex);
-        m_warnings.clear();
-        m_infos.clear();
-    }
-
-private:
-    static void handle(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-        RecordLog* self = s_current;
-        if (!self || qstrcmp(context.category, "ravenmark.record") != 0) {
-            return;
-        }
-        QMutexLocker lock(&self->m_mutex);
-        (type == QtInfoMsg || type == QtDebugMsg ? self->m_infos : self->m_warnings) << message;
-    }
-
-    static inline RecordLog* s_current = nullptr;
-    QtMessageHandler m_previous = nullptr;
-    mutable QMutex m_mutex;
-    QStringList m_warnings;
-    QStringList m_infos;
-};
 
 // A folder of its own for each test, with the record's file in it.
 struct RecordFolder {
@@ -108,32 +62,3 @@ inline QList<qint64> seqs(const StoredGame& game) {
     }
     return out;
 }
-
-// Runs the file accesses of the whole process as an ordinary user while it lives, so that a mode
-// without write permission really refuses writes; a no-op when the tests do not run as root.
-class AsOrdinaryUser {
-public:
-    explicit AsOrdinaryUser(const QString& folder) {
-        if (geteuid() != 0) {
-            return;
-        }
-        m_dropped = true;
-        chownTree(folder);
-        QVERIFY(seteuid(Nobody) == 0);
-    }
-    ~AsOrdinaryUser() {
-        if (m_dropped) {
-            (void)seteuid(0);
-        }
-    }
-
-private:
-    static constexpr uid_t Nobody = 65534;
-    static void chownTree(const QString& folder) {
-        (void)::chown(QFile::encodeName(folder).constData(), Nobody, Nobody);
-        for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
-            (void)::chown(QFile::encodeName(folder + QLatin1Char('/') + name).constData(), Nobody, Nobody);
-        }
-    }
-    bool m_dropped = false;
-};
